@@ -1,0 +1,125 @@
+#include "platform/text.h"
+
+#include <cstdint>
+
+namespace brintova {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(std::u16string& out, std::uint32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+}  // namespace
+
+// Decodes UTF-8; each invalid byte becomes `bad(byte)`.
+template <typename Bad>
+std::u16string DecodeUtf8(std::string_view in, Bad bad) {
+  std::u16string out;
+  out.reserve(in.size());
+  std::size_t i = 0;
+  while (i < in.size()) {
+    const auto b0 = static_cast<unsigned char>(in[i]);
+    if (b0 < 0x80) {
+      out.push_back(b0);
+      ++i;
+      continue;
+    }
+    int length = 0;
+    std::uint32_t cp = 0;
+    std::uint32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+      length = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+      length = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+      length = 4, cp = b0 & 0x07, min = 0x10000;
+    }
+    bool valid = length > 0 && i + length <= in.size();
+    for (int k = 1; valid && k < length; ++k) {
+      const auto b = static_cast<unsigned char>(in[i + k]);
+      if ((b & 0xC0) != 0x80) {
+        valid = false;
+      } else {
+        cp = (cp << 6) | (b & 0x3F);
+      }
+    }
+    if (valid && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) valid = false;
+    if (!valid) {
+      out.push_back(bad(b0));
+      ++i;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += length;
+  }
+  return out;
+}
+
+template <typename Lone>
+std::string EncodeUtf8(std::u16string_view in, Lone lone) {
+  std::string out;
+  out.reserve(in.size());
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    std::uint32_t cp = in[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+        in[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      if (lone(static_cast<char16_t>(cp), out)) continue;
+      cp = kReplacement;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::u16string ToUtf16(std::string_view utf8) {
+  return DecodeUtf8(utf8, [](unsigned char) { return kReplacement; });
+}
+
+std::string ToUtf8(std::u16string_view utf16) {
+  return EncodeUtf8(utf16, [](char16_t, std::string&) { return false; });
+}
+
+std::u16string TextFromNativePath(std::string_view bytes) {
+  return DecodeUtf8(bytes, [](unsigned char b) { return static_cast<char16_t>(0xDC00 + b); });
+}
+
+std::string NativePathFromText(std::u16string_view text) {
+  return EncodeUtf8(text, [](char16_t unit, std::string& out) {
+    if (unit < 0xDC80 || unit > 0xDCFF) return false;
+    out.push_back(static_cast<char>(unit - 0xDC00));
+    return true;
+  });
+}
+
+std::u16string DecimalText(long long value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace brintova

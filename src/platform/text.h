@@ -1,0 +1,23 @@
+// Text in the core is UTF-16 code units; these convert at the edges (files, terminals, Qt).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brintova {
+
+// Invalid UTF-8 sequences become U+FFFD, one per bad byte; nothing is dropped silently.
+std::u16string ToUtf16(std::string_view utf8);
+// Unpaired surrogates become U+FFFD.
+std::string ToUtf8(std::u16string_view utf16);
+
+// File names are bytes on POSIX. These map them to text and back without loss: valid UTF-8
+// decodes as usual, and each byte that is not valid UTF-8 becomes the lone surrogate
+// U+DC00 + byte, which NativePathFromText turns back into that byte.
+std::u16string TextFromNativePath(std::string_view bytes);
+std::string NativePathFromText(std::u16string_view text);
+
+// Decimal text of a whole number ("-1", "0", "10"): no spaces, a minus sign when negative.
+std::u16string DecimalText(long long value);
+
+}  // namespace brintova
