@@ -94,6 +94,19 @@ class SkinEngine {
   virtual void Method3(std::int64_t window_handle) = 0;
 };
 
+// The data of a drag over or a drop on the list.
+class DataObject {
+ public:
+  virtual ~DataObject() = default;
+  // Whether the data offers `format`; kFormatFileList is the desktop's list of files.
+  virtual bool GetFormat(std::int32_t format) = 0;
+  virtual std::int32_t FileCount() = 0;
+  // The dropped path number `index`, from 1, in the order the drag source gives them.
+  virtual std::u16string File(std::int32_t index) = 0;
+};
+inline constexpr std::int32_t kFormatFileList = 15;
+inline constexpr std::int32_t kDropEffectNone = 0;
+
 enum class ControlKind {
   kListView, kFrame, kComboBox, kFileDialog, kOptionButton, kCheckBox, kLabel, kProgressBar,
   kPushButton, kSkinEngine
