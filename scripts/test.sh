@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and runs the whole test suite.
+# Installs what is needed, builds everything and runs the whole test suite: the unit, contract
+# and window tests, then a short run of every fuzz target over its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
 build=${BUILD_DIR:-build/test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build"
-export QT_QPA_PLATFORM=offscreen
-cd "$build"
-ctest --output-on-failure -j "$(nproc)"
+cmake --build "$build" -j "$jobs"
+(cd "$build" && ctest --output-on-failure -j "$jobs")
+
+# The readers and the format-code parser under libFuzzer, with sanitizers, built by clang.
+if [[ -d fuzz ]] && ls fuzz/*/CMakeLists.txt >/dev/null 2>&1; then
+  fuzz_build=${FUZZ_BUILD_DIR:-build/fuzz}
+  CC=clang CXX=clang++ cmake -S . -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DBRINTOVA_FUZZ=ON -DBRINTOVA_GUI=OFF -DBRINTOVA_TESTS=OFF
+  cmake --build "$fuzz_build" -j "$jobs"
+  (cd "$fuzz_build" && ctest --output-on-failure -j "$jobs")
+fi
