@@ -1,0 +1,92 @@
+// Sparse cell store of a sheet: ordered rows, cells sorted by column, used-range bounds kept
+// as cells arrive.
+#include "engine/model/sheet.h"
+
+#include <algorithm>
+
+namespace brintova::engine::model {
+
+namespace {
+bool ColumnLess(const Cell& cell, std::int32_t column) { return cell.column < column; }
+}  // namespace
+
+void Sheet::SetSource(std::string part_name, std::string relationship_id, std::uint32_t sheet_id) {
+  part_name_ = std::move(part_name);
+  relationship_id_ = std::move(relationship_id);
+  sheet_id_ = sheet_id;
+}
+
+void Sheet::Grow(std::int32_t row, std::int32_t column) {
+  if (used_.empty()) {
+    used_ = {row, column, row, column};
+    return;
+  }
+  used_.first_row = std::min(used_.first_row, row);
+  used_.last_row = std::max(used_.last_row, row);
+  used_.first_column = std::min(used_.first_column, column);
+  used_.last_column = std::max(used_.last_column, column);
+}
+
+void Sheet::Put(std::int32_t row, const Cell& cell) {
+  Row& cells = rows_[row];
+  auto it = std::lower_bound(cells.begin(), cells.end(), cell.column, ColumnLess);
+  if (it != cells.end() && it->column == cell.column) {
+    *it = cell;
+  } else {
+    cells.insert(it, cell);
+    ++cell_count_;
+  }
+  Grow(row, cell.column);
+}
+
+void Sheet::Append(std::int32_t row, const Cell& cell) {
+  if (!rows_.empty()) {
+    auto last = std::prev(rows_.end());
+    if (last->first == row) {
+      if (last->second.empty() || last->second.back().column < cell.column) {
+        last->second.push_back(cell);
+        ++cell_count_;
+        Grow(row, cell.column);
+        return;
+      }
+      Put(row, cell);
+      return;
+    }
+    if (last->first > row) {
+      Put(row, cell);
+      return;
+    }
+  }
+  rows_.emplace_hint(rows_.end(), row, Row{cell});
+  ++cell_count_;
+  Grow(row, cell.column);
+}
+
+const Cell* Sheet::Find(std::int32_t row, std::int32_t column) const {
+  if (last_found_ == rows_.end() || last_found_->first != row) {
+    auto it = rows_.find(row);
+    if (it == rows_.end()) return nullptr;
+    last_found_ = it;
+  }
+  const Row& cells = last_found_->second;
+  auto it = std::lower_bound(cells.begin(), cells.end(), column, ColumnLess);
+  if (it == cells.end() || it->column != column) return nullptr;
+  return &*it;
+}
+
+std::optional<CellPos> Sheet::NextWithValue(CellPos from, CellPos last) const {
+  if (from.row < 1) from = {1, 1};
+  if (from.column < 1) from.column = 1;
+  for (auto row = rows_.lower_bound(from.row); row != rows_.end() && row->first <= last.row;
+       ++row) {
+    const Row& cells = row->second;
+    const std::int32_t first_column = row->first == from.row ? from.column : 1;
+    for (auto it = std::lower_bound(cells.begin(), cells.end(), first_column, ColumnLess);
+         it != cells.end() && it->column <= last.column; ++it) {
+      if (it->HasValue()) return CellPos{row->first, it->column};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace brintova::engine::model

@@ -1,0 +1,108 @@
+// Style table: number formats by id, styles referring to them, compiled formats cached.
+#include "engine/model/style_table.h"
+
+#include <algorithm>
+
+namespace brintova::engine::model {
+
+namespace {
+constexpr std::uint32_t kTextFormatId = 49;
+constexpr std::uint32_t kFirstCustomId = 164;
+}  // namespace
+
+StyleTable::StyleTable() {
+  formats_.push_back({0, u"General"});
+  styles_.push_back({0, 0});
+}
+
+std::uint32_t StyleTable::AddFormat(std::uint32_t id, std::u16string_view code) {
+  for (std::size_t i = 0; i < formats_.size(); ++i) {
+    if (formats_[i].id == id) {
+      formats_[i].code = std::u16string(code);
+      if (i < is_compiled_.size()) is_compiled_[i] = false;
+      return static_cast<std::uint32_t>(i);
+    }
+  }
+  formats_.push_back({id, std::u16string(code)});
+  return static_cast<std::uint32_t>(formats_.size() - 1);
+}
+
+std::uint32_t StyleTable::FormatForId(std::uint32_t id) {
+  for (std::size_t i = 0; i < formats_.size(); ++i) {
+    if (formats_[i].id == id) return static_cast<std::uint32_t>(i);
+  }
+  std::u16string_view code =
+      id < 164 ? numfmt::BuiltinFormatCode(static_cast<int>(id)) : std::u16string_view();
+  formats_.push_back({id, std::u16string(code.empty() ? u"General" : code)});
+  return static_cast<std::uint32_t>(formats_.size() - 1);
+}
+
+std::uint32_t StyleTable::AddStyle(std::uint32_t format_index) {
+  const auto index = static_cast<std::uint32_t>(styles_.size());
+  styles_.push_back({format_index, index});
+  return index;
+}
+
+void StyleTable::MarkOriginal() {
+  if (styles_.empty()) styles_.push_back({0, 0});
+  original_style_count_ = static_cast<std::uint32_t>(styles_.size());
+  original_format_count_ = static_cast<std::uint32_t>(formats_.size());
+}
+
+std::uint32_t StyleTable::StyleWithFormat(std::uint32_t base, std::u16string_view code) {
+  if (base >= styles_.size()) base = 0;
+  if (formats_[styles_[base].number_format].code == code) return base;
+  std::uint32_t format = static_cast<std::uint32_t>(formats_.size());
+  if (last_code_format_ < formats_.size() && formats_[last_code_format_].code == code) {
+    format = last_code_format_;
+  } else {
+    for (std::size_t i = 0; i < formats_.size(); ++i) {
+      if (formats_[i].code == code) {
+        format = static_cast<std::uint32_t>(i);
+        break;
+      }
+    }
+  }
+  if (format == formats_.size()) {
+    std::uint32_t id = kFirstCustomId;
+    if (code == u"@") {
+      id = kTextFormatId;
+    } else {
+      for (const auto& f : formats_) id = std::max(id, f.id + 1);
+    }
+    formats_.push_back({id, std::u16string(code)});
+  }
+  last_code_format_ = format;
+  const std::uint32_t root = styles_[base].derived_from;
+  const auto key = std::make_pair(root, format);
+  if (auto it = derived_.find(key); it != derived_.end()) return it->second;
+  // A style of the file itself may already pair that root with the format.
+  if (styles_[root].number_format == format) return root;
+  styles_.push_back({format, root});
+  const auto index = static_cast<std::uint32_t>(styles_.size() - 1);
+  derived_.emplace(key, index);
+  return index;
+}
+
+const CellStyle& StyleTable::Style(std::uint32_t index) const {
+  return index < styles_.size() ? styles_[index] : styles_[0];
+}
+
+const numfmt::NumberFormat& StyleTable::Format(std::uint32_t style) const {
+  const std::uint32_t format = Style(style).number_format;
+  if (compiled_.size() < formats_.size()) {
+    compiled_.resize(formats_.size());
+    is_compiled_.resize(formats_.size(), false);
+  }
+  if (!is_compiled_[format]) {
+    numfmt::NumberFormat compiled;
+    if (!numfmt::NumberFormat::Compile(formats_[format].code, compiled)) {
+      compiled = numfmt::NumberFormat();
+    }
+    compiled_[format] = std::move(compiled);
+    is_compiled_[format] = true;
+  }
+  return compiled_[format];
+}
+
+}  // namespace brintova::engine::model
