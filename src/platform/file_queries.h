@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,14 @@ class FileQueries {
 
   // Last-modified time, seconds since 1970. Throws Failure when it cannot be read.
   virtual std::int64_t LastModified(std::u16string_view path) = 0;
+
+  // An opaque key that is equal for two paths naming the same folder (on POSIX its device and
+  // inode), so that a folder walk can enter each folder once even through links that point back
+  // up the tree. nullopt when the platform cannot tell. Throws Failure when `path` cannot be
+  // examined.
+  virtual std::optional<std::string> FolderIdentity(std::u16string_view /*path*/) {
+    return std::nullopt;
+  }
 };
 
 }  // namespace brintova

@@ -1,0 +1,179 @@
+// The folder scan: the breadth-first folder walk, one folder's matching files, the tree add
+// and "Add All Excel File(s) In Folder".
+#include "filelist/add_folder.h"
+
+#include <utility>
+
+#include "filelist/file_list.h"
+#include "platform/failure.h"
+#include "platform/text.h"
+
+namespace brintova {
+
+void PushButton6_Click(Ports& ports) {
+  GuardedHandler guard(ports.dialogs, kPushButton6Tag);
+  const std::u16string extension = guard.Value(100, std::u16string(), [&] {
+    return ports.dialogs.InputBox(kAddAllPrompt, kApplicationTitle, kAddAllDefaultExtension);
+  });
+  if (guard.Test(102, [&] { return extension.empty(); })) return;
+  const std::u16string folder = guard.Value(
+      104, std::u16string(), [&] { return AddFolder::PickFolder(ports.shell, kPickFolderPrompt); });
+  if (guard.Test(106, [&] { return folder.empty(); })) return;
+  guard.Step(112, [&] { ports.form.SetMousePointer(kPointerBusy); });
+  AddFolder::AddFolderTree(ports, guard, folder, u"*." + extension);
+  guard.Step(136, [&] { ports.form.SetMousePointer(kPointerDefault); });
+}
+
+namespace AddFolder {
+
+namespace {
+
+constexpr std::uint32_t kHiddenArchive = file_attribute::kHidden | file_attribute::kArchive;
+constexpr std::size_t kProblemsNamed = 10;
+
+bool IsDotOrDotDot(std::u16string_view name) { return name == u"." || name == u".."; }
+
+// One box for everything the walk had to skip, so that a tree with many unreadable folders
+// does not bury the user in boxes.
+std::u16string ProblemsDescription(const std::vector<WalkProblem>& problems) {
+  std::u16string text = problems.size() == 1
+                            ? std::u16string(
+                                  u"1 place in the folder tree could not be read; "
+                                  u"its files are not listed:")
+                            : DecimalText(static_cast<long long>(problems.size())) +
+                                  u" places in the folder tree could not be read; their files "
+                                  u"are not listed:";
+  for (std::size_t i = 0; i < problems.size() && i < kProblemsNamed; ++i) {
+    text += u"\r\n";
+    // Port failures name their path; say where it was when one does not.
+    if (problems[i].description.find(problems[i].path) == std::u16string::npos) {
+      text += problems[i].path + u": ";
+    }
+    text += problems[i].description;
+  }
+  if (problems.size() > kProblemsNamed) {
+    text += u"\r\n(and " + DecimalText(static_cast<long long>(problems.size() - kProblemsNamed)) +
+            u" more)";
+  }
+  return text;
+}
+
+// Records `folder` as entered; false when it was entered before. A folder whose identity the
+// platform cannot tell is always entered.
+bool EnterOnce(FileQueries& files, FolderWalk& walk, std::u16string_view folder) {
+  const std::optional<std::string> identity = files.FolderIdentity(folder);
+  return !identity || walk.entered.insert(*identity).second;
+}
+
+}  // namespace
+
+std::u16string PickFolder(Shell& shell, std::u16string_view prompt) {
+  return shell.BrowseForFolder(prompt);
+}
+
+void CollectSubfolders(Form& form, FileQueries& files, std::vector<std::u16string>& folder_list,
+                       bool recurse, FolderWalk& walk) {
+  // Level by level rather than by recursion: the same breadth-first order, and each found
+  // folder is handed over once instead of once per level above it.
+  std::vector<std::u16string> found;
+  const auto read_level = [&](const std::vector<std::u16string>& level, std::size_t begin,
+                              std::size_t end) {
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::u16string d = level[k];  // a copy: `found` grows while it is read
+      std::vector<std::u16string> entries;
+      try {
+        entries = files.ListDirectory(d, u"", file_attribute::kDirectory);
+      } catch (const Failure& failure) {
+        walk.unreadable.insert(d);
+        walk.problems.push_back({d, failure.description(), 116});
+        continue;
+      }
+      form.DoEvents();
+      for (const std::u16string& name : entries) {
+        form.DoEvents();
+        if (name.find(u'?') != std::u16string::npos || IsDotOrDotDot(name)) continue;
+        const std::u16string full = d + name;
+        try {
+          if ((files.GetAttributes(full) & file_attribute::kDirectory) == 0) continue;
+          if (!EnterOnce(files, walk, full)) continue;
+        } catch (const Failure& failure) {
+          // Vanished since the listing, or not examinable: skipped and reported at the end.
+          walk.problems.push_back({full, failure.description(), 116});
+          continue;
+        }
+        found.push_back(full + files.Separator());
+      }
+    }
+  };
+
+  read_level(folder_list, 0, folder_list.size());
+  for (std::size_t begin = 0; recurse && begin < found.size();) {
+    const std::size_t end = found.size();
+    read_level(found, begin, end);
+    begin = end;
+  }
+  folder_list.reserve(folder_list.size() + found.size());
+  for (std::u16string& folder : found) {
+    form.DoEvents();
+    folder_list.push_back(std::move(folder));
+  }
+}
+
+std::vector<std::u16string> ListFolderFiles(FileQueries& files, std::u16string_view folder,
+                                            std::u16string_view pattern) {
+  std::u16string with_separator(folder);
+  const char16_t separator = files.Separator();
+  if (with_separator.empty() || with_separator.back() != separator) {
+    with_separator += separator;
+  }
+  return files.ListDirectory(with_separator, pattern,
+                             file_attribute::kHidden | file_attribute::kSystem);
+}
+
+void AddFolderTree(Ports& ports, GuardedHandler& guard, std::u16string_view folder,
+                   std::u16string_view pattern) {
+  FileQueries& files = ports.files;
+  ListView& list = ports.form.ListView1();
+  FolderWalk walk;
+  std::vector<std::u16string> folder_list;
+  const char16_t separator = guard.Value(114, u'\\', [&] { return files.Separator(); });
+  guard.Step(114, [&] { folder_list.push_back(std::u16string(folder) + separator); });
+  try {
+    // The start folder counts as entered, so a link inside it back to it is not followed.
+    EnterOnce(files, walk, folder);
+  } catch (const Failure&) {
+    // Not examinable: its listing below fails as well and is reported with the others.
+  }
+  guard.Step(116, [&] { CollectSubfolders(ports.form, files, folder_list, true, walk); });
+
+  for (const std::u16string& entry : folder_list) {
+    if (walk.unreadable.contains(entry)) continue;  // already reported, not read again
+    std::u16string d;
+    guard.Step(120, [&] { d = entry.substr(0, entry.size() - 1); });
+    std::vector<std::u16string> names;
+    try {
+      names = ListFolderFiles(files, d, pattern);
+    } catch (const Failure& failure) {
+      // Vanished since the walk found it, or unreadable: reported with the others below.
+      walk.problems.push_back({d, failure.description(), 122});
+      continue;
+    }
+    for (const std::u16string& name : names) {
+      if (guard.Test(126, [&] { return !name.empty() && name.front() == u'~'; })) continue;
+      std::u16string path;
+      guard.Step(128, [&] { path = JoinPath(separator, d, name); });
+      // A failing attribute test still lists the path.
+      if (guard.Test(132, [&] { return files.GetAttributes(path) != kHiddenArchive; })) {
+        guard.Step(132, [&] { list.Add(path); });
+      }
+    }
+  }
+
+  if (!walk.problems.empty()) {
+    guard.Step(walk.problems.front().line,
+               [&] { throw Failure(ProblemsDescription(walk.problems)); });
+  }
+}
+
+}  // namespace AddFolder
+}  // namespace brintova
