@@ -105,8 +105,8 @@ void AppendExponentForm(const Decimal& src, bool negative, std::u16string& out) 
   Decimal d = src;
   int exponent = d.point - 1;
   int exp_len = (std::abs(exponent) >= 100) ? 3 : 2;
-  int room = kGeneralWidth - (negative ? 1 : 0) - 2 - exp_len;  // "E+" and the exponent
-  int significant = room >= 2 ? room - 1 : 1;                   // "d." takes two
+  int room = kGeneralWidth - 2 - exp_len;      // "E+" and the exponent; the sign is free
+  int significant = room >= 2 ? room - 1 : 1;  // "d." takes two
   RoundToSignificant(d, significant);
   exponent = d.point - 1;
   exp_len = (std::abs(exponent) >= 100) ? 3 : 2;
@@ -159,7 +159,8 @@ void AppendGeneral(double value, std::u16string& out) {
     out.push_back(u'0');
     return;
   }
-  const int sign = negative ? 1 : 0;
+  // The minus sign does not count against the width.
+  const int sign = 0;
   if (d.point > kGeneralWidth - sign) {
     AppendExponentForm(d, negative, out);
     return;

@@ -447,26 +447,41 @@ class Parser {
   // of a run, a literal anywhere else.
   void ResolveCommas(Section& s, std::size_t begin, std::size_t end, std::size_t point) {
     std::vector<Token>& v = s.tokens;
+    enum class Use { kOther, kGrouping, kScaling, kLiteral };
+    std::vector<Use> use(v.size(), Use::kOther);
     for (std::size_t i = begin; i < end; ++i) {
       if (v[i].kind != Tok::kComma) continue;
       bool before = false, after = false;
       for (std::size_t k = begin; k < i; ++k) before = before || IsDigitToken(v[k].kind);
-      const std::size_t limit = (point != std::u16string::npos && point > i) ? point : end;
+      const bool in_integer = point == std::u16string::npos || i < point;
+      const std::size_t limit = in_integer && point != std::u16string::npos ? point : end;
       for (std::size_t k = i + 1; k < limit; ++k) after = after || IsDigitToken(v[k].kind);
-      if (before && after && (point == std::u16string::npos || i < point)) {
-        s.grouping = true;
-        MakeLiteral(v[i], u"");
+      if (before && after && in_integer) {
+        use[i] = Use::kGrouping;
         continue;
       }
       // Scaling: directly after a placeholder or a chain of commas that follows one.
       std::size_t k = i;
       while (k > begin && v[k - 1].kind == Tok::kComma) --k;
-      if (before && !after && k > begin && IsDigitToken(v[k - 1].kind)) {
-        ++s.scale_thousands;
-        MakeLiteral(v[i], u"");
-        continue;
+      const bool follows_digit = k > begin && IsDigitToken(v[k - 1].kind);
+      use[i] = (before && !after && follows_digit) ? Use::kScaling : Use::kLiteral;
+    }
+    for (std::size_t i = begin; i < end; ++i) {
+      switch (use[i]) {
+        case Use::kGrouping:
+          s.grouping = true;
+          MakeLiteral(v[i], u"");
+          break;
+        case Use::kScaling:
+          ++s.scale_thousands;
+          MakeLiteral(v[i], u"");
+          break;
+        case Use::kLiteral:
+          MakeLiteral(v[i], u",");
+          break;
+        case Use::kOther:
+          break;
       }
-      MakeLiteral(v[i], u",");
     }
   }
 
@@ -545,11 +560,18 @@ class Parser {
     while (slash < v.size() && v[slash].kind != Tok::kSlash) ++slash;
     if (slash == v.size() || slash == 0) return false;
     // Numerator: the placeholders right before the bar.
-    std::size_t num_begin = slash;
+    std::size_t num_end = slash;
+    while (num_end > 0 && v[num_end - 1].kind == Tok::kLiteral) --num_end;
+    std::size_t num_begin = num_end;
     while (num_begin > 0 && IsDigitToken(v[num_begin - 1].kind)) --num_begin;
-    if (num_begin == slash) return false;
+    if (num_begin == num_end) return false;
     // Denominator: placeholders, or a fixed number, right after the bar.
-    std::size_t den_end = slash + 1;
+    std::size_t den_begin = slash + 1;
+    while (den_begin < v.size() && v[den_begin].kind == Tok::kLiteral &&
+           out_.literal.substr(v[den_begin].start, v[den_begin].length) == u" ") {
+      ++den_begin;
+    }
+    std::size_t den_end = den_begin;
     std::int64_t fixed = 0;
     if (den_end < v.size() && v[den_end].kind == Tok::kLiteral && v[den_end].length == 1 &&
         out_.literal[v[den_end].start] >= u'1' && out_.literal[v[den_end].start] <= u'9') {
@@ -569,19 +591,19 @@ class Parser {
       }
     } else {
       while (den_end < v.size() && IsDigitToken(v[den_end].kind)) ++den_end;
-      if (den_end == slash + 1) return false;
+      if (den_end == den_begin) return false;
     }
     s.kind = SectionKind::kFraction;
     s.fixed_denominator = fixed;
     for (std::size_t i = 0; i < v.size(); ++i) {
       Token& t = v[i];
-      if (i >= num_begin && i < slash) {
+      if (i >= num_begin && i < num_end) {
         t.role = Role::kNumerator;
         ++s.numerator_digits;
-      } else if (i > slash && i < den_end) {
+      } else if (i >= den_begin && i < den_end) {
         if (fixed != 0) {
           MakeLiteral(t, u"");
-          if (i == slash + 1) {
+          if (i == den_begin) {
             t.kind = Tok::kDigitZero;  // stands for the whole fixed denominator
             t.role = Role::kDenominator;
           }

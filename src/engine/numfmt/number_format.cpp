@@ -160,6 +160,8 @@ void NumberFormat::RenderNumber(double value, DateSystem system, std::u16string&
 
 void NumberFormat::RenderText(std::u16string_view text, std::u16string& out) const {
   out.clear();
+  // An empty text shows nothing, whatever the section around @ holds.
+  if (text.empty()) return;
   const Section* s = code_ ? TextSection(*code_) : nullptr;
   if (s == nullptr) {
     out.append(text);
