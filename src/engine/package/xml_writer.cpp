@@ -1,0 +1,149 @@
+// Escaping of text for package parts.
+#include "engine/package/xml_writer.h"
+
+namespace brintova::engine::package {
+
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+void AppendPackageEscape(std::string& out, std::uint32_t unit) {
+  out += "_x";
+  out.push_back(kHex[(unit >> 12) & 0xF]);
+  out.push_back(kHex[(unit >> 8) & 0xF]);
+  out.push_back(kHex[(unit >> 4) & 0xF]);
+  out.push_back(kHex[unit & 0xF]);
+  out.push_back('_');
+}
+
+bool IsHex(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// "_xHHHH_" starting at i.
+bool LooksLikePackageEscape(std::u16string_view text, std::size_t i) {
+  if (i + 7 > text.size() || text[i + 1] != u'x' || text[i + 6] != u'_') return false;
+  return IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) && IsHex(text[i + 5]);
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+void AppendEscaped(std::string& out, std::u16string_view text, bool attribute) {
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    switch (c) {
+      case u'&':
+        out += "&amp;";
+        continue;
+      case u'<':
+        out += "&lt;";
+        continue;
+      case u'>':
+        out += "&gt;";
+        continue;
+      case u'"':
+        if (attribute) {
+          out += "&quot;";
+          continue;
+        }
+        break;
+      case u'\t':
+      case u'\n':
+        if (attribute) {
+          out += c == u'\t' ? "&#9;" : "&#10;";
+          continue;
+        }
+        out.push_back(static_cast<char>(c));
+        continue;
+      case u'_':
+        if (LooksLikePackageEscape(text, i)) {
+          AppendPackageEscape(out, u'_');
+          continue;
+        }
+        break;
+      default:
+        break;
+    }
+    if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
+      AppendPackageEscape(out, c);
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      AppendPackageEscape(out, c);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+}
+
+}  // namespace
+
+void AppendXmlText(std::string& out, std::u16string_view text) { AppendEscaped(out, text, false); }
+
+void AppendXmlAttribute(std::string& out, std::u16string_view text) {
+  AppendEscaped(out, text, true);
+}
+
+void AppendXmlAttributeUtf8(std::string& out, std::string_view utf8) {
+  for (const char c : utf8) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+}
+
+bool NeedsSpacePreserved(std::u16string_view text) {
+  if (text.empty()) return false;
+  auto is_space = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
+  if (is_space(text.front()) || is_space(text.back())) return true;
+  return text.find_first_of(u"\n\r\t") != std::u16string_view::npos;
+}
+
+void AppendCellReference(std::string& out, std::int32_t row, std::int32_t column) {
+  char letters[4];
+  int count = 0;
+  for (std::int32_t c = column; c > 0; c = (c - 1) / 26) {
+    letters[count++] = static_cast<char>('A' + (c - 1) % 26);
+  }
+  while (count > 0) out.push_back(letters[--count]);
+  char digits[12];
+  int d = 0;
+  for (std::uint32_t r = static_cast<std::uint32_t>(row); r > 0 || d == 0; r /= 10) {
+    digits[d++] = static_cast<char>('0' + r % 10);
+  }
+  while (d > 0) out.push_back(digits[--d]);
+}
+
+}  // namespace brintova::engine::package
