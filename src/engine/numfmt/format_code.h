@@ -12,7 +12,7 @@
 namespace brintova::numfmt::internal {
 
 enum class Tok : std::uint8_t {
-  kLiteral,  // literal_[start, start + length)
+  kLiteral,  // literal[start, start + length)
   kDigitZero,
   kDigitHash,
   kDigitSpace,  // ?
@@ -101,6 +101,7 @@ struct Section {
   // Date and time layout.
   bool twelve_hour = false;
   bool elapsed = false;
+  bool elapsed_only = false;  // every date/time token is elapsed: negative values show
   int subsecond_digits = 0;
 };
 

@@ -174,16 +174,8 @@ class Parser {
     }
     if (lc == u'a') {
       if (StartsWithNoCase(code_, pos_, u"am/pm")) {
-        Token t;
-        t.kind = Tok::kAmPm;
-        t.start = static_cast<std::uint32_t>(out_.literal.size());
-        // Keep the case of A and P as written: "AM/PM" shows AM, "am/pm" shows am.
-        out_.literal.push_back(code_[pos_]);
-        out_.literal.push_back(code_[pos_ + 1]);
-        out_.literal.push_back(code_[pos_ + 3]);
-        out_.literal.push_back(code_[pos_ + 4]);
-        t.length = 4;
-        Current().tokens.push_back(t);
+        // AM and PM show in capitals however the code spells them.
+        Add(Tok::kAmPm);
         Current().twelve_hour = true;
         pos_ += 5;
         return true;
@@ -200,6 +192,12 @@ class Parser {
         pos_ += 3;
         return true;
       }
+    }
+    if (lc == u'e') {
+      // The year in four digits, as "yyyy".
+      pos_ += RunLength();
+      Add(Tok::kYear4);
+      return true;
     }
     if (lc == u'y' || lc == u'm' || lc == u'd' || lc == u'h' || lc == u's') {
       const std::size_t n = RunLength();
@@ -393,6 +391,13 @@ class Parser {
   void FinishDate(Section& s) {
     s.kind = SectionKind::kDateTime;
     std::vector<Token>& v = s.tokens;
+    s.elapsed_only = true;
+    for (const Token& t : v) {
+      if (IsDateToken(t.kind) && t.kind != Tok::kElapsedHours && t.kind != Tok::kElapsedMinutes &&
+          t.kind != Tok::kElapsedSeconds) {
+        s.elapsed_only = false;
+      }
+    }
     for (std::size_t i = 0; i < v.size(); ++i) {
       Token& t = v[i];
       if (t.kind == Tok::kPoint && i + 1 < v.size() && v[i + 1].kind == Tok::kDigitZero) {

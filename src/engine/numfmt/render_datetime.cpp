@@ -79,8 +79,8 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
   const bool negative = value < 0;
   double v = std::fabs(value);
   const double limit = system == DateSystem::k1904 ? kSerialLimit1904 : kSerialLimit1900;
-  // Dates need a serial in the calendar; elapsed times may be negative.
-  if ((negative && !s.elapsed && show_minus) || v >= limit) {
+  // Dates need a serial in the calendar; a lone elapsed count may be negative.
+  if ((negative && !s.elapsed_only && show_minus) || v >= limit) {
     out.append(kUnrenderableDate);
     return;
   }
@@ -115,7 +115,7 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
     elapsed_minutes = elapsed_minutes || t.kind == Tok::kElapsedMinutes;
   }
 
-  if (negative && show_minus && s.elapsed && total_units > 0) out.push_back(u'-');
+  if (negative && show_minus && total_units > 0) out.push_back(u'-');
   for (const Token& t : s.tokens) {
     switch (t.kind) {
       case Tok::kLiteral:
@@ -185,12 +185,9 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
         AppendNumber(digits, t.arg, out);
         break;
       }
-      case Tok::kAmPm: {
-        const bool pm = hour >= 12;
-        out.push_back(code.literal[t.start + (pm ? 2 : 0)]);
-        out.push_back(code.literal[t.start + (pm ? 3 : 1)]);
+      case Tok::kAmPm:
+        out.append(hour >= 12 ? u"PM" : u"AM");
         break;
-      }
       case Tok::kAP:
         out.push_back(code.literal[t.start + (hour >= 12 ? 1 : 0)]);
         break;

@@ -203,7 +203,8 @@ void RenderScientific(const CompiledCode& code, const Section& s, double value, 
       case Tok::kDigitHash:
       case Tok::kDigitSpace:
         if (t.role == Role::kInteger) {
-          ints.Placeholder(t.kind, out);
+          // Zero fills every mantissa placeholder: "##0.0E+0" shows 000.0E+0.
+          ints.Placeholder(d.count == 0 ? Tok::kDigitZero : t.kind, out);
         } else if (t.role == Role::kFraction) {
           if (j < decimals) FractionPlaceholder(t.kind, fraction[j], j > last_nonzero, out);
           ++j;
@@ -237,6 +238,11 @@ Fraction BestFraction(double x, std::int64_t max_denominator) {
     if (q2 > max_denominator) break;
     const std::int64_t p2 = a * p1 + p0;
     p0 = p1, q0 = q1, p1 = p2, q1 = q2;
+    // Close enough for 15 significant digits: the application stops here too.
+    if (std::fabs(x - static_cast<double>(p1) / static_cast<double>(q1)) <
+        1e-14 * (x > 1 ? x : 1)) {
+      break;
+    }
     const double f = rest - a_real;
     if (f < 1e-12) break;
     rest = 1.0 / f;
