@@ -1,0 +1,334 @@
+// Reading a worksheet part: <row> and <c> elements, their values and cached formula results.
+#include "engine/package/worksheet_part.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "engine/package/read_error.h"
+#include "engine/package/shared_strings_part.h"
+#include "engine/package/xml_reader.h"
+#include "engine/package/zip_reader.h"
+
+namespace brintova::engine::package {
+
+namespace {
+
+using model::Cell;
+using model::CellType;
+
+enum class ValueType : std::uint8_t {
+  kNumber,
+  kSharedString,
+  kFormulaString,
+  kInlineString,
+  kBoolean,
+  kError,
+  kIsoDate
+};
+
+ValueType ParseType(const char* t) {
+  if (t == nullptr) return ValueType::kNumber;
+  const std::string_view v(t);
+  if (v == "s") return ValueType::kSharedString;
+  if (v == "str") return ValueType::kFormulaString;
+  if (v == "inlineStr") return ValueType::kInlineString;
+  if (v == "b") return ValueType::kBoolean;
+  if (v == "e") return ValueType::kError;
+  if (v == "d") return ValueType::kIsoDate;
+  return ValueType::kNumber;  // "n" and anything unknown
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() &&
+         (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r')) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() &&
+         (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r')) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec == std::errc::result_out_of_range) return HUGE_VAL;  // shown as #NUM!
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+class WorksheetHandler : public XmlHandler {
+ public:
+  WorksheetHandler(model::Workbook& book, model::Sheet& sheet)
+      : book_(book), sheet_(sheet), shared_count_(book.shared_strings().Count()) {}
+
+  void Start(std::string_view name, const XmlAttributes& attributes) override {
+    if (in_cell_) {
+      if (name == "v") {
+        in_value_ = true;
+      } else if (name == "f") {
+        has_formula_ = true;
+      } else if (name == "is") {
+        in_inline_ = true;
+      } else if (in_inline_) {
+        inline_text_.Start(name);
+      }
+      return;
+    }
+    if (name == "c") {
+      StartCell(attributes);
+    } else if (name == "row") {
+      const char* r = attributes.Get("r");
+      std::int64_t row = row_ + 1;
+      if (r != nullptr) {
+        row = 0;
+        std::from_chars(r, r + std::strlen(r), row);
+        if (row < 1) row = row_ + 1;
+      }
+      if (row > model::kMaxRows) {
+        throw ReadError{"row " + std::to_string(row) + " lies past the last row of the grid (" +
+                        std::to_string(model::kMaxRows) + ")"};
+      }
+      row_ = static_cast<std::int32_t>(row);
+      column_ = 0;
+    }
+  }
+
+  void End(std::string_view name) override {
+    if (!in_cell_) return;
+    if (name == "c") {
+      FinishCell();
+    } else if (name == "v") {
+      in_value_ = false;
+    } else if (name == "is") {
+      in_inline_ = false;
+    } else if (in_inline_) {
+      inline_text_.End(name);
+    }
+  }
+
+  void Text(std::string_view text) override {
+    if (in_value_) {
+      value_.append(text);
+    } else if (in_inline_) {
+      inline_text_.Text(text);
+    }
+  }
+
+ private:
+  void StartCell(const XmlAttributes& attributes) {
+    in_cell_ = true;
+    has_formula_ = false;
+    value_.clear();
+    style_ = 0;
+    type_ = ValueType::kNumber;
+    const char* r = attributes.Get("r");
+    const char* s = attributes.Get("s");
+    const char* t = attributes.Get("t");
+    if (row_ == 0) row_ = 1;  // a cell outside any <row>
+    std::int64_t row = row_;
+    std::int64_t column = column_ + 1;
+    if (r != nullptr) {
+      const auto ref = model::ParseCellReference(r);
+      if (!ref)
+        throw ReadError{"a cell has the reference \"" + std::string(r) + "\", which names no cell"};
+      column = ref->column;
+      if (ref->has_row) row = ref->row;
+      if (row > model::kMaxRows || column > model::kMaxColumns || row < 1) {
+        throw ReadError{"cell " + std::string(r) + " lies past the grid (the last cell is XFD" +
+                        std::to_string(model::kMaxRows) + ")"};
+      }
+    } else if (column > model::kMaxColumns) {
+      throw ReadError{"row " + std::to_string(row) + " has more cells than the grid's " +
+                      std::to_string(model::kMaxColumns) + " columns"};
+    }
+    cell_row_ = static_cast<std::int32_t>(row);
+    row_ = cell_row_;
+    column_ = static_cast<std::int32_t>(column);
+    if (s != nullptr) {
+      std::from_chars(s, s + std::strlen(s), style_);
+      if (style_ >= book_.styles().StyleCount()) style_ = 0;  // a style the file lacks: default
+    }
+    type_ = ParseType(t);
+  }
+
+  void FinishCell() {
+    in_cell_ = false;
+    in_value_ = false;
+    in_inline_ = false;
+    const std::int32_t column = column_;
+    switch (type_) {
+      case ValueType::kNumber: {
+        if (value_.empty()) break;
+        const auto number = ParseNumber(value_);
+        if (!number) {
+          Owned(column, value_);  // a loosely written file: keep what it says as text
+        } else if (!std::isfinite(*number)) {
+          Put(Cell::Error(column, model::ErrorValue::kNum, style_));
+        } else {
+          Put(Cell::Number(column, *number, style_));
+        }
+        return;
+      }
+      case ValueType::kSharedString: {
+        const auto index = ParseNumber(value_);
+        if (!index) break;
+        const double i = *index;
+        // An index past the table shows as an empty string rather than failing the workbook.
+        const auto slot =
+            (i >= 0 && i < shared_count_) ? static_cast<std::uint32_t>(i) : shared_count_;
+        Put(Cell::SharedString(column, slot, style_));
+        return;
+      }
+      case ValueType::kFormulaString:
+        if (!has_formula_ && value_.empty()) break;
+        Owned(column, value_);
+        return;
+      case ValueType::kInlineString: {
+        if (!value_.empty()) {  // some producers put the text in <v>
+          Owned(column, value_);
+          return;
+        }
+        inline_text_.Take(text_);
+        Put(Cell::OwnedString(column, sheet_.strings().Add(text_), style_));
+        return;
+      }
+      case ValueType::kBoolean: {
+        const std::string_view v = Trim(value_);
+        if (v.empty()) break;
+        Put(Cell::Boolean(column, v == "1" || v == "true" || v == "TRUE", style_));
+        return;
+      }
+      case ValueType::kError: {
+        if (value_.empty()) break;
+        std::u16string text;
+        AppendUtf8(text, Trim(value_));
+        if (const auto error = numfmt::ParseErrorText(text)) {
+          Put(Cell::Error(column, *error, style_));
+        } else {
+          Put(Cell::OwnedString(column, sheet_.strings().Add(text), style_));
+        }
+        return;
+      }
+      case ValueType::kIsoDate: {
+        if (value_.empty()) break;
+        if (const auto serial = SerialFromIsoDate(Trim(value_), book_.date1904())) {
+          Put(Cell::Number(column, *serial, style_));
+        } else {
+          Owned(column, value_);
+        }
+        return;
+      }
+    }
+    // No value: the cell still counts for the used range when it carries a style or formula.
+    if (style_ != 0 || has_formula_) Put(Cell::Empty(column, style_));
+  }
+
+  void Owned(std::int32_t column, std::string_view utf8) {
+    text_.clear();
+    AppendUtf8(text_, utf8);
+    Put(Cell::OwnedString(column, sheet_.strings().Add(text_), style_));
+  }
+
+  void Put(const Cell& cell) { sheet_.Append(cell_row_, cell); }
+
+  model::Workbook& book_;
+  model::Sheet& sheet_;
+  const std::uint32_t shared_count_;
+  std::int32_t row_ = 0;
+  std::int32_t column_ = 0;
+  std::int32_t cell_row_ = 0;
+  bool in_cell_ = false;
+  bool in_value_ = false;
+  bool in_inline_ = false;
+  bool has_formula_ = false;
+  std::uint32_t style_ = 0;
+  ValueType type_ = ValueType::kNumber;
+  std::string value_;
+  std::u16string text_;
+  StringItemCollector inline_text_;
+};
+
+bool Digits(std::string_view s, std::size_t at, std::size_t count, int& out) {
+  if (at + count > s.size()) return false;
+  out = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    out = out * 10 + (s[i] - '0');
+  }
+  return true;
+}
+
+// Days from 1 January 1970 to the given civil date (proleptic Gregorian).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const auto yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+}  // namespace
+
+std::optional<double> SerialFromIsoDate(std::string_view text, bool date1904) {
+  double days = 0;
+  std::size_t at = 0;
+  int year = 0, month = 0, day = 0;
+  const bool has_date = Digits(text, 0, 4, year) && text.size() >= 10 && text[4] == '-' &&
+                        Digits(text, 5, 2, month) && text[7] == '-' && Digits(text, 8, 2, day);
+  if (has_date) {
+    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    const std::int64_t unix_days = DaysFromCivil(year, month, day);
+    if (date1904) {
+      days = static_cast<double>(unix_days - DaysFromCivil(1904, 1, 1));
+    } else {
+      // Serial 1 is 1900-01-01, and the system counts a 29 February 1900 that never was.
+      days = static_cast<double>(unix_days - DaysFromCivil(1899, 12, 31));
+      if (days >= 60) days += 1;
+    }
+    at = 10;
+    if (at < text.size() && (text[at] == 'T' || text[at] == ' ')) ++at;
+  }
+  if (at < text.size()) {
+    int hour = 0, minute = 0, second = 0;
+    if (!Digits(text, at, 2, hour) || at + 5 > text.size() || text[at + 2] != ':' ||
+        !Digits(text, at + 3, 2, minute)) {
+      return std::nullopt;
+    }
+    at += 5;
+    double fraction = 0;
+    if (at < text.size() && text[at] == ':') {
+      if (!Digits(text, at + 1, 2, second)) return std::nullopt;
+      at += 3;
+      if (at < text.size() && text[at] == '.') {
+        std::size_t end = at + 1;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+        fraction = std::strtod(std::string(text.substr(at, end - at)).c_str(), nullptr);
+        at = end;
+      }
+    }
+    // A zone suffix ("Z", "+01:00") is accepted and ignored: cells hold local times.
+    if (at < text.size() && text[at] != 'Z' && text[at] != '+' && text[at] != '-') {
+      return std::nullopt;
+    }
+    if (hour > 24 || minute > 59 || second > 60) return std::nullopt;
+    days += (hour * 3600.0 + minute * 60.0 + second + fraction) / 86400.0;
+  } else if (!has_date) {
+    return std::nullopt;
+  }
+  return days;
+}
+
+void ReadWorksheetPart(const ZipReader& zip, std::string_view part_name, model::Workbook& book,
+                       model::Sheet& sheet) {
+  WorksheetHandler handler(book, sheet);
+  ParseXmlPart(zip, part_name, handler);
+}
+
+}  // namespace brintova::engine::package

@@ -1,0 +1,152 @@
+// libzip behind ZipReader: every libzip failure becomes a ReadError with a readable reason.
+#include "engine/package/zip_reader.h"
+
+#include <zip.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/package/read_error.h"
+
+namespace brintova::engine::package {
+
+namespace {
+
+std::string OpenFailureText(int code) {
+  switch (code) {
+    case ZIP_ER_NOZIP:
+      return "not a zip package";
+    case ZIP_ER_INCONS:
+    case ZIP_ER_CRC:
+    case ZIP_ER_EOF:
+      return "the zip package is damaged (its directory is inconsistent)";
+    case ZIP_ER_OPEN:
+    case ZIP_ER_READ:
+      return "the file cannot be read";
+    case ZIP_ER_MEMORY:
+      return "not enough memory to open the zip package";
+    default: {
+      zip_error_t error;
+      zip_error_init_with_code(&error, code);
+      std::string text = "the zip package cannot be opened (";
+      text += zip_error_strerror(&error);
+      text += ")";
+      zip_error_fini(&error);
+      return text;
+    }
+  }
+}
+
+std::string PartText(std::string_view part_name) { return "part " + std::string(part_name); }
+
+struct FileCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+}  // namespace
+
+ZipReader::~ZipReader() {
+  if (archive_ != nullptr) zip_discard(archive_);
+}
+
+void ZipReader::OpenFile(const std::string& native_path) {
+  int code = 0;
+  archive_ = zip_open(native_path.c_str(), ZIP_RDONLY, &code);
+  if (archive_ == nullptr) throw ReadError{OpenFailureText(code), false, code == ZIP_ER_NOZIP};
+}
+
+void ZipReader::OpenBuffer(const void* data, std::size_t size) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(data, size, 0, &error);
+  if (source == nullptr) {
+    zip_error_fini(&error);
+    throw ReadError{"not enough memory to open the zip package"};
+  }
+  archive_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+  if (archive_ == nullptr) {
+    const int code = zip_error_code_zip(&error);
+    zip_source_free(source);
+    zip_error_fini(&error);
+    throw ReadError{OpenFailureText(code), false, code == ZIP_ER_NOZIP};
+  }
+  zip_error_fini(&error);
+}
+
+std::optional<std::uint64_t> ZipReader::Locate(std::string_view part_name) const {
+  if (archive_ == nullptr) return std::nullopt;
+  const std::string name(part_name);
+  zip_int64_t index = zip_name_locate(archive_, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_GUESS);
+  if (index < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(index);
+}
+
+bool ZipReader::Has(std::string_view part_name) const { return Locate(part_name).has_value(); }
+
+void ZipReader::Read(std::string_view part_name,
+                     const std::function<void(const char*, std::size_t)>& sink) const {
+  const auto index = Locate(part_name);
+  if (!index) throw ReadError{PartText(part_name) + " is missing from the package"};
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive_, *index, 0, &stat) != 0) {
+    throw ReadError{"the zip package is damaged at " + PartText(part_name)};
+  }
+  if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
+    throw ReadError{"This workbook is encrypted with a password", true};
+  }
+  if (stat.valid & ZIP_STAT_SIZE) {
+    const std::uint64_t declared_compressed =
+        (stat.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(stat.comp_size, 1) : 1;
+    if (stat.size > limits_.max_part_bytes ||
+        (stat.size > limits_.ratio_floor_bytes &&
+         stat.size / declared_compressed > limits_.max_ratio)) {
+      throw ReadError{PartText(part_name) + " claims to inflate to " +
+                      std::to_string(stat.size >> 20) +
+                      " MB; the package is refused as a zip bomb"};
+    }
+  }
+  std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, *index, 0));
+  if (!file) {
+    const int code = zip_error_code_zip(zip_get_error(archive_));
+    if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD) {
+      throw ReadError{"This workbook is encrypted with a password", true};
+    }
+    if (code == ZIP_ER_COMPNOTSUPP || code == ZIP_ER_ENCRNOTSUPP) {
+      throw ReadError{PartText(part_name) + " is compressed in a way that cannot be read"};
+    }
+    throw ReadError{"the zip package is damaged at " + PartText(part_name)};
+  }
+  const std::uint64_t compressed =
+      (stat.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(stat.comp_size, 1) : 1;
+  std::vector<char> buffer(1 << 16);
+  std::uint64_t total = 0;
+  for (;;) {
+    const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
+    if (n < 0) {
+      throw ReadError{"the zip package is damaged at " + PartText(part_name) +
+                      " (its data is truncated or fails its checksum)"};
+    }
+    if (n == 0) break;
+    total += static_cast<std::uint64_t>(n);
+    if (total > limits_.max_part_bytes) {
+      throw ReadError{PartText(part_name) + " inflates past " +
+                      std::to_string(limits_.max_part_bytes >> 20) +
+                      " MB; the package is refused as a zip bomb"};
+    }
+    if (total > limits_.ratio_floor_bytes && total / compressed > limits_.max_ratio) {
+      throw ReadError{PartText(part_name) + " inflates more than " +
+                      std::to_string(limits_.max_ratio) +
+                      " times its compressed size; the package is refused as a zip bomb"};
+    }
+    sink(buffer.data(), static_cast<std::size_t>(n));
+  }
+}
+
+std::string ZipReader::ReadAll(std::string_view part_name) const {
+  std::string bytes;
+  Read(part_name, [&](const char* data, std::size_t size) { bytes.append(data, size); });
+  return bytes;
+}
+
+}  // namespace brintova::engine::package

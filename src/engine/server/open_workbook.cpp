@@ -1,0 +1,82 @@
+// The open dispatcher: checks that the path is a readable file, then picks the reader by the
+// file name's extension. Unknown extensions are not workbooks.
+#include "engine/server/open_workbook.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "engine/package/xlsx_reader.h"
+#include "platform/failure.h"
+#include "platform/text.h"
+
+namespace brintova::engine {
+
+namespace {
+
+std::string LowerExtension(const std::string& native) {
+  const std::size_t slash = native.rfind('/');
+  const std::size_t dot = native.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string extension = native.substr(dot + 1);
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}
+
+void CheckReadableFile(std::u16string_view path, const std::string& native) {
+  struct stat info;
+  if (::stat(native.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR)
+      throw Failure(u"File not found: " + std::u16string(path));
+    throw Failure(u"Cannot open " + std::u16string(path) + u": " + ToUtf16(std::strerror(errno)));
+  }
+  if (S_ISDIR(info.st_mode)) {
+    throw Failure(u"Not a workbook: " + std::u16string(path) + u" (it is a folder)");
+  }
+  if (!S_ISREG(info.st_mode)) throw Failure(u"Not a workbook: " + std::u16string(path));
+  if (::access(native.c_str(), R_OK) != 0) {
+    throw Failure(u"Cannot open " + std::u16string(path) + u": permission denied");
+  }
+}
+
+// Turns a reader's result into the workbook, or into a Failure naming the file.
+std::unique_ptr<model::Workbook> Finish(package::ReadResult result, std::u16string_view path,
+                                        model::SourceKind kind) {
+  if (!result.ok()) {
+    const std::u16string reason = ToUtf16(result.error.description);
+    if (result.error.encrypted) {
+      throw Failure(u"This workbook is encrypted with a password: " + std::u16string(path));
+    }
+    if (result.error.not_a_workbook) {
+      throw Failure(u"Not a workbook: " + std::u16string(path) + u" (" + reason + u")");
+    }
+    throw Failure(u"Cannot open " + std::u16string(path) + u": " + reason);
+  }
+  result.workbook->source().path = std::u16string(path);
+  result.workbook->source().kind = kind;
+  return std::move(result.workbook);
+}
+
+}  // namespace
+
+std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
+  const std::string native = NativePathFromText(path);
+  CheckReadableFile(path, native);
+  const std::string extension = LowerExtension(native);
+  if (extension == "xlsx")
+    return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXlsx);
+  if (extension == "xlsm")
+    return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXlsm);
+  if (extension == "xltx")
+    return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltx);
+  if (extension == "xltm")
+    return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltm);
+  throw Failure(u"Not a workbook: " + std::u16string(path));
+}
+
+}  // namespace brintova::engine
