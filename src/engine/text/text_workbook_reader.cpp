@@ -107,11 +107,11 @@ std::unique_ptr<model::Workbook> ReadTextWorkbook(std::u16string_view path) {
   const std::string native = NativePathFromText(path);
   std::ifstream file(native, std::ios::binary);
   if (!file) {
-    throw Failure("Cannot open \"" + ToUtf8(path) + "\": the file cannot be read.");
+    throw Failure("Cannot open " + ToUtf8(path) + ": the file cannot be read");
   }
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) {
-    throw Failure("Cannot open \"" + ToUtf8(path) + "\": reading the file failed.");
+    throw Failure("Cannot open " + ToUtf8(path) + ": reading the file failed");
   }
   return ReadTextWorkbookFromBytes(bytes, path);
 }
