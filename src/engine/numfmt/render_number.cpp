@@ -1,6 +1,5 @@
 // Renders number, scientific and fraction sections: digits into placeholders, grouping,
 // scaling, exponents and fractions.
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -225,17 +224,18 @@ struct Fraction {
 };
 
 // The last continued-fraction convergent of x (>= 0) whose denominator is at most
-// max_denominator. The application stops at convergents; it never takes the closer
-// intermediate fractions between them.
-Fraction BestFraction(double x, std::int64_t max_denominator) {
+// max_denominator. The application stops at convergents, never taking the closer intermediate
+// fractions, and expands in doubles: 0.3 gives 2/7 with one-digit denominators, because
+// 1/(1/0.3 - 3) falls just below 3.
+Fraction Convergent(double x, std::int64_t max_denominator) {
   std::int64_t p0 = 0, q0 = 1, p1 = 1, q1 = 0;
   double rest = x;
   for (int i = 0; i < 64; ++i) {
     const double a_real = std::floor(rest);
     if (a_real > 9e15) break;
     const auto a = static_cast<std::int64_t>(a_real);
+    if (q1 != 0 && a > (max_denominator - q0) / q1) break;
     const std::int64_t q2 = a * q1 + q0;
-    if (q2 > max_denominator) break;
     const std::int64_t p2 = a * p1 + p0;
     p0 = p1, q0 = q1, p1 = p2, q1 = q2;
     // Close enough for 15 significant digits: the application stops here too.
@@ -259,53 +259,51 @@ void AppendNumberDigits(std::int64_t n, std::u16string& out) {
 
 void RenderFraction(const CompiledCode& code, const Section& s, double value, bool show_minus,
                     std::u16string& out) {
-  Decimal d;
-  ToDecimal15(value, d);
-  // Work from the 15-digit value, as the application does.
-  double v = std::fabs(value);
-  if (d.count > 0) {
-    char buf[48];
-    int n = 0;
-    buf[n++] = '.';
-    for (int i = 0; i < d.count; ++i) buf[n++] = d.digit[i];
-    buf[n++] = 'e';
-    const auto res = std::to_chars(buf + n, buf + sizeof buf, d.point);
-    std::from_chars(buf, res.ptr, v);
-  }
+  // The application splits the double itself, not its 15-digit form, and the fraction
+  // search sees the rounding errors of that split (see Convergent).
+  const double v = std::fabs(value);
   const bool has_integer = s.integer_digits > 0;
-  double whole = has_integer ? std::floor(v) : 0;
-  const double part = v - whole;
+  const double whole = has_integer ? std::floor(v) : 0;
+  const double x = v - whole;
+  char integer[400];
+  int integer_length = 0;
+  if (whole >= 1e15) {
+    Decimal w;
+    ToDecimal15(whole, w);
+    integer_length = w.point > 390 ? 390 : w.point;
+    for (int i = 0; i < integer_length; ++i) integer[i] = i < w.count ? w.digit[i] : '0';
+  } else if (whole >= 1) {
+    integer_length = WholeDigits(static_cast<std::uint64_t>(whole), integer);
+  }
   Fraction f;
   if (s.fixed_denominator > 0) {
     f.denominator = s.fixed_denominator;
-    const double scaled = std::floor(part * static_cast<double>(s.fixed_denominator) + 0.5);
+    const double scaled = std::floor(x * static_cast<double>(s.fixed_denominator) + 0.5);
     f.numerator = scaled > 9e15 ? 0 : static_cast<std::int64_t>(scaled);
-  } else {
-    const int digits = s.denominator_digits > 9 ? 9 : s.denominator_digits;
+  } else if (x < 9e15) {
+    const int den_digits = s.denominator_digits > 9 ? 9 : s.denominator_digits;
     std::int64_t max_den = 1;
-    for (int i = 0; i < digits; ++i) max_den *= 10;
-    f = part > 9e15 ? Fraction{} : BestFraction(part, max_den - 1);
+    for (int i = 0; i < den_digits; ++i) max_den *= 10;
+    f = Convergent(x, max_den - 1);
   }
   if (has_integer && f.numerator >= f.denominator && f.denominator > 0) {
-    whole += 1;
+    // The fraction rounds up to one: carry it into the whole digits.
+    int i = integer_length - 1;
+    while (i >= 0 && integer[i] == '9') integer[i--] = '0';
+    if (i >= 0) {
+      ++integer[i];
+    } else if (integer_length < 390) {
+      for (int k = integer_length; k > 0; --k) integer[k] = integer[k - 1];
+      integer[0] = '1';
+      ++integer_length;
+    }
     f.numerator = 0;
   }
   const bool blank_fraction = has_integer && f.numerator == 0;
-
-  // Integer part digits (at least "0" when no fraction shows).
-  char integer[400];
-  int integer_length = 0;
-  if (whole >= 1) {
-    Decimal w;
-    ToDecimal15(whole, w);
-    if (w.point > 390) w.point = 390;
-    for (int i = 0; i < w.point; ++i) integer[i] = i < w.count ? w.digit[i] : '0';
-    integer_length = w.point;
-  } else if (blank_fraction) {
-    integer[0] = '0';
-    integer_length = 1;
-  }
-  if (show_minus && value < 0 && (whole >= 1 || f.numerator != 0)) out.push_back(u'-');
+  if (blank_fraction && integer_length == 0) integer[integer_length++] = '0';  // at least "0"
+  const bool shows_nonzero =
+      f.numerator != 0 || (integer_length > 0 && !(integer_length == 1 && integer[0] == '0'));
+  if (show_minus && value < 0 && shows_nonzero) out.push_back(u'-');
   IntegerWriter ints(integer, integer_length, s.integer_digits, s.grouping);
   char num[24], den[24];
   int num_len = WholeDigits(static_cast<std::uint64_t>(f.numerator), num);
