@@ -9,7 +9,9 @@
 #include <cstring>
 #include <string>
 
+#include "engine/legacy/legacy_workbook_reader.h"
 #include "engine/package/xlsx_reader.h"
+#include "engine/text/text_workbook_reader.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -76,6 +78,8 @@ std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltx);
   if (extension == "xltm")
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltm);
+  if (extension == "csv" || extension == "txt") return textfile::ReadTextWorkbook(path);
+  if (extension == "xls" || extension == "xlt") return legacy::ReadLegacyWorkbook(path);
   throw Failure(u"Not a workbook: " + std::u16string(path));
 }
 
