@@ -96,9 +96,9 @@ void CollectSubfolders(Form& form, FileQueries& files, std::vector<std::u16strin
         try {
           if ((files.GetAttributes(full) & file_attribute::kDirectory) == 0) continue;
           if (!EnterOnce(files, walk, full)) continue;
-        } catch (const Failure& failure) {
-          // Vanished since the listing, or not examinable: skipped and reported at the end.
-          walk.problems.push_back({full, failure.description(), 116});
+        } catch (const Failure&) {
+          // Gone since the listing: nothing below it to find. A file that cannot be examined
+          // is reported when its folder's files are listed.
           continue;
         }
         found.push_back(full + files.Separator());

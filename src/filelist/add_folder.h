@@ -25,7 +25,7 @@ void PushButton6_Click(Ports& ports);
 
 namespace AddFolder {
 
-// A folder the walk could not read or an entry it could not examine. Such places are skipped,
+// A folder the walk could not read (unreadable, or gone meanwhile). Such folders are skipped,
 // the walk goes on, and they are reported together once the rows that could be found are listed.
 struct WalkProblem {
   std::u16string path;

@@ -9,18 +9,22 @@ namespace {
 
 char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 0x20 : c; }
 
-// "*" and "?" without regard to ASCII case; enough for the patterns the tests use.
-bool Matches(std::u16string_view pattern, std::u16string_view name) {
-  if (pattern.empty() || pattern == u"*.*") return true;
+bool MatchesFrom(std::u16string_view pattern, std::u16string_view name) {
+  if (pattern.empty()) return name.empty();
   if (pattern.front() == u'*') {
     for (std::size_t skip = 0; skip <= name.size(); ++skip) {
-      if (Matches(pattern.substr(1), name.substr(skip))) return true;
+      if (MatchesFrom(pattern.substr(1), name.substr(skip))) return true;
     }
     return false;
   }
   if (name.empty()) return false;
   if (pattern.front() != u'?' && Upper(pattern.front()) != Upper(name.front())) return false;
-  return Matches(pattern.substr(1), name.substr(1));
+  return MatchesFrom(pattern.substr(1), name.substr(1));
+}
+
+// "*" and "?" without regard to ASCII case; enough for the patterns the tests use.
+bool Matches(std::u16string_view pattern, std::u16string_view name) {
+  return pattern.empty() || pattern == u"*.*" || MatchesFrom(pattern, name);
 }
 
 Failure NotFound(std::u16string_view path) {
@@ -128,7 +132,9 @@ std::vector<std::u16string> FakeFileQueries::ListDirectory(std::u16string_view f
                                                            std::u16string_view pattern,
                                                            std::uint32_t attributes) {
   ++listings;
-  if (fail_listing.contains(Normalize(folder))) {
+  if (fail_listing.contains(Normalize(folder)) ||
+      (fail_file_listing.contains(Normalize(folder)) &&
+       (attributes & file_attribute::kDirectory) == 0)) {
     throw Failure(u"Permission denied: " + Normalize(folder), 70);
   }
   const Node* node = Find(folder);

@@ -34,8 +34,9 @@ class FakeFileQueries : public FileQueries {
   // Makes `path` a folder link to `target`: it lists like the target and has its identity.
   void AddFolderLink(std::u16string_view path, std::u16string_view target);
 
-  std::set<std::u16string> fail_listing;     // ListDirectory throws for these folders
-  std::set<std::u16string> fail_attributes;  // GetAttributes throws for these paths
+  std::set<std::u16string> fail_listing;       // ListDirectory throws for these folders
+  std::set<std::u16string> fail_file_listing;  // ... only when asked for files, not folders
+  std::set<std::u16string> fail_attributes;    // GetAttributes throws for these paths
   int listings = 0;
 
   char16_t Separator() override { return separator_; }
