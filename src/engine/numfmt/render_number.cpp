@@ -148,6 +148,8 @@ void AppendExponent(int exponent, bool always_sign, int min_digits, std::u16stri
   for (int i = 0; i < len; ++i) out.push_back(static_cast<char16_t>(buf[i]));
 }
 
+constexpr int kMaxPeriod = 30;
+
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 void RenderScientific(const CompiledCode& code, const Section& s, double value, bool show_minus,
@@ -155,7 +157,10 @@ void RenderScientific(const CompiledCode& code, const Section& s, double value, 
   Decimal d;
   ToDecimal15(value, d);
   if (d.count > 0) d.point += 2 * s.percent_count;
-  const int period = s.integer_digits > 1 ? s.integer_digits : 1;
+  // Several integer placeholders make the exponent a multiple of their count (engineering
+  // notation); the count is capped so that a mantissa stays short.
+  const int period =
+      s.integer_digits > 1 ? (s.integer_digits < kMaxPeriod ? s.integer_digits : kMaxPeriod) : 1;
   int exponent = 0;
   int mantissa_ints = 1;
   const int decimals = s.fraction_digits < kMaxDecimals ? s.fraction_digits : kMaxDecimals;
@@ -172,7 +177,7 @@ void RenderScientific(const CompiledCode& code, const Section& s, double value, 
   // The mantissa as a decimal with mantissa_ints integer digits.
   Decimal m = d;
   m.point = d.count > 0 ? mantissa_ints : 0;
-  char integer[24];
+  char integer[kMaxPeriod + 1];
   char fraction[kMaxDecimals];
   int integer_length = 0;
   SplitDigits(m, decimals, integer, integer_length, fraction);
