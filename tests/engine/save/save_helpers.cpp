@@ -1,0 +1,143 @@
+// Helpers of the save tests.
+#include "save_helpers.h"
+
+#include <stdlib.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "engine/text/delimited_text.h"
+#include "engine/text/text_decoding.h"
+#include "platform/text.h"
+
+namespace brintova::engine::savetest {
+
+namespace fs = std::filesystem;
+
+std::string DataPath(const std::string& name) {
+  return std::string(BRINTOVA_TEST_DATA) + "/" + name;
+}
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = fs::temp_directory_path().string() + "/brintova-save-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::vector<std::string> ScratchFolder::Entries() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+std::map<std::string, std::string> ZipEntries(const std::string& path) {
+  int code = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
+  if (archive == nullptr) throw std::runtime_error("not a zip: " + path);
+  std::map<std::string, std::string> entries;
+  const zip_int64_t count = zip_get_num_entries(archive, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    zip_stat_t stat;
+    zip_stat_index(archive, i, 0, &stat);
+    std::string contents(stat.size, '\0');
+    zip_file_t* file = zip_fopen_index(archive, i, 0);
+    const zip_int64_t got = file ? zip_fread(file, contents.data(), stat.size) : -1;
+    if (file) zip_fclose(file);
+    if (got != static_cast<zip_int64_t>(stat.size)) {
+      zip_discard(archive);
+      throw std::runtime_error(std::string("cannot read entry ") + stat.name + " of " + path);
+    }
+    entries[stat.name] = std::move(contents);
+  }
+  zip_discard(archive);
+  return entries;
+}
+
+std::vector<std::string> ChangedEntries(const std::map<std::string, std::string>& before,
+                                        const std::map<std::string, std::string>& after) {
+  std::vector<std::string> changed;
+  for (const auto& [name, contents] : before) {
+    const auto found = after.find(name);
+    if (found == after.end() || found->second != contents) changed.push_back(name);
+  }
+  return changed;
+}
+
+CellTexts SheetTexts(const model::Workbook& book, const model::Sheet& sheet) {
+  CellTexts texts;
+  std::u16string text;
+  for (const auto& [row, cells] : sheet.rows()) {
+    for (const model::Cell& cell : cells) {
+      if (!cell.HasValue()) continue;
+      model::DisplayedText(book, sheet, &cell, text);
+      if (!text.empty()) texts[{row, cell.column}] = ToUtf8(text);
+    }
+  }
+  return texts;
+}
+
+CellTexts AddDigitsSheet(model::Workbook& book) {
+  CellTexts sources;
+  for (std::size_t i = 0; i < book.SheetCount(); ++i) {
+    if (book.sheet(i).kind() != model::SheetKind::kWorksheet) continue;
+    for (auto& [position, text] : SheetTexts(book, book.sheet(i))) sources[position] = text;
+  }
+  model::Sheet& out = book.InsertSheet(0, book.NextSheetName());
+  const std::uint32_t text_style = book.styles().StyleWithFormat(0, u"@");
+  CellTexts written;
+  for (const auto& [position, text] : sources) {
+    std::string digits;
+    for (const char c : text) {
+      if (c >= '0' && c <= '9') digits.push_back(c);
+    }
+    const auto [row, column] = position;
+    out.Put(row, model::Cell::OwnedString(column, out.strings().Add(ToUtf16(digits)), text_style));
+    if (!digits.empty()) written[position] = digits;
+  }
+  out.set_changed(true);
+  return written;
+}
+
+std::optional<CellTexts> LibreOfficeFirstSheet(const std::string& file,
+                                               const std::string& scratch) {
+  if (std::system("command -v soffice > /dev/null 2>&1") != 0) return std::nullopt;
+  const std::string out_dir = scratch + "/lo-out";
+  fs::create_directories(out_dir);
+  const std::string command = "soffice -env:UserInstallation=file://" + scratch +
+                              "/lo-profile --headless --convert-to "
+                              "'csv:Text - txt - csv (StarCalc):44,34,76,1' --outdir '" +
+                              out_dir + "' '" + file + "' > /dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("soffice failed: " + command);
+  const std::string csv = out_dir + "/" + fs::path(file).stem().string() + ".csv";
+  const std::u16string text = textfile::DecodeTextBytes(ReadBytes(csv)).text;
+  CellTexts texts;
+  textfile::ParseDelimitedText(
+      text, u',', [&](std::int64_t r, std::int64_t c, std::u16string_view field) {
+        texts[{static_cast<std::int32_t>(r), static_cast<std::int32_t>(c)}] = ToUtf8(field);
+      });
+  return texts;
+}
+
+}  // namespace brintova::engine::savetest

@@ -1,0 +1,55 @@
+// What the save tests share: a fresh folder per test, the entries of a zip file, the cells of
+// a sheet as displayed texts, the run's digits-only result sheet, and LibreOffice's reading of
+// a saved file.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/model/workbook.h"
+
+namespace brintova::engine::savetest {
+
+// The test data folder (tests/data).
+std::string DataPath(const std::string& name);
+
+// An empty folder for one test, removed with its contents at the end of the scope.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::vector<std::string> Entries() const;  // file names in the folder, sorted
+
+ private:
+  std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void CopyFile(const std::string& from, const std::string& to);
+
+// Entry name -> uncompressed contents.
+std::map<std::string, std::string> ZipEntries(const std::string& path);
+// Names of the entries of `before` that are missing from `after` or differ in content.
+std::vector<std::string> ChangedEntries(const std::map<std::string, std::string>& before,
+                                        const std::map<std::string, std::string>& after);
+
+using CellTexts = std::map<std::pair<std::int32_t, std::int32_t>, std::string>;
+// Displayed text of every cell that shows one, keyed (row, column).
+CellTexts SheetTexts(const model::Workbook& book, const model::Sheet& sheet);
+
+// Inserts a first worksheet and writes into it, as a string formatted "@", the digits of each
+// worksheet cell's displayed text (later sheets overwrite earlier ones, as in the run). Returns
+// what it wrote.
+CellTexts AddDigitsSheet(model::Workbook& book);
+
+// The first sheet of `file` as LibreOffice shows it (converted to CSV headlessly with a private
+// profile); nullopt when soffice is not installed.
+std::optional<CellTexts> LibreOfficeFirstSheet(const std::string& file, const std::string& scratch);
+
+}  // namespace brintova::engine::savetest
