@@ -1,0 +1,76 @@
+// Result file names and their collision rule.
+#include "cli/result_names.h"
+
+#include <unordered_set>
+
+#include "platform/text.h"
+
+namespace brintova::cli {
+
+namespace {
+
+std::u16string AsciiLower(std::u16string_view text) {
+  std::u16string lower(text);
+  for (char16_t& c : lower) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  }
+  return lower;
+}
+
+std::u16string_view FileNameOf(std::u16string_view path) {
+  const std::size_t slash = path.rfind(u'/');
+  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+// The file name without its extension; a name whose only dot is its first character has none.
+std::u16string_view StemOf(std::u16string_view name) {
+  const std::size_t dot = name.rfind(u'.');
+  return dot == std::u16string_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+std::u16string_view ExtensionOf(std::u16string_view name) {
+  const std::u16string_view stem = StemOf(name);
+  return name.substr(stem.size());
+}
+
+}  // namespace
+
+std::u16string ResultExtension(std::u16string_view source_path, bool new_workbook) {
+  if (new_workbook) return u".xlsx";
+  const std::u16string extension = AsciiLower(ExtensionOf(FileNameOf(source_path)));
+  if (extension == u".xlsm" || extension == u".xltx" || extension == u".xltm") return extension;
+  if (extension == u".xlt") return u".xltx";
+  return u".xlsx";
+}
+
+std::u16string ResultFileName(std::u16string_view source_path, bool new_workbook) {
+  return std::u16string(StemOf(FileNameOf(source_path))) +
+         ResultExtension(source_path, new_workbook);
+}
+
+std::vector<std::u16string> AssignResultPaths(
+    const std::vector<std::u16string>& sources, std::u16string_view folder, bool new_workbook,
+    const std::function<bool(std::u16string_view path)>& is_source) {
+  std::u16string prefix(folder);
+  if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
+
+  std::unordered_set<std::u16string> taken;  // lower-cased names given so far
+  std::vector<std::u16string> paths;
+  paths.reserve(sources.size());
+  for (const std::u16string& source : sources) {
+    const std::u16string name = ResultFileName(source, new_workbook);
+    const std::u16string_view stem = StemOf(name);
+    const std::u16string_view extension = ExtensionOf(name);
+    std::u16string candidate = name;
+    for (long long number = 2;; ++number) {
+      if (!taken.contains(AsciiLower(candidate)) && !is_source(prefix + candidate)) break;
+      candidate = std::u16string(stem) + u" (" + DecimalText(number) + u")" +
+                  std::u16string(extension);
+    }
+    taken.insert(AsciiLower(candidate));
+    paths.push_back(prefix + candidate);
+  }
+  return paths;
+}
+
+}  // namespace brintova::cli
