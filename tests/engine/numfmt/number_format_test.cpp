@@ -7,7 +7,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
+#include "allocation_counter.h"
 #include "platform/text.h"
 
 namespace brintova::numfmt {
@@ -250,21 +252,32 @@ TEST(NumberFormatValues, NotANumberAndInfinitiesShowAsNumError) {
   }
 }
 
-TEST(NumberFormatRender, ReusesTheCallersBuffer) {
-  NumberFormat f;
-  ASSERT_TRUE(NumberFormat::Compile(u"#,##0.00;(#,##0.00)", f));
-  NumberFormat date;
-  ASSERT_TRUE(NumberFormat::Compile(u"yyyy-mm-dd hh:mm:ss", date));
-  std::u16string out;
-  out.reserve(64);
-  const char16_t* const buffer = out.data();
-  for (double v : {1e14, 1.5, -1234567.891, 0.0}) {
-    f.RenderNumber(v, DateSystem::k1900, out);
-    EXPECT_EQ(out.data(), buffer);
-    date.RenderNumber(v + 40000, DateSystem::k1900, out);
-    EXPECT_EQ(out.data(), buffer);
+TEST(NumberFormatRender, AllocatesNothingPerValueWhenTheBufferHasRoom) {
+  const char16_t* codes[] = {u"General",      u"0.00",
+                             u"#,##0",        u"0%",
+                             u"m/d/yyyy",     u"yyyy-mm-dd hh:mm:ss.000",
+                             u"# ?\?/?\?",    u"#,##0.00_);[Red](#,##0.00);\"zero\";\"text: \"@",
+                             u"0.00E+00",     u"[h]:mm",
+                             u"\"n=\"General"};
+  std::vector<NumberFormat> formats(std::size(codes));
+  for (std::size_t i = 0; i < std::size(codes); ++i) {
+    ASSERT_TRUE(NumberFormat::Compile(codes[i], formats[i])) << ToUtf8(codes[i]);
   }
-  EXPECT_EQ(ToUtf8(out), "2009-07-06 00:00:00");
+  std::u16string out;
+  out.reserve(512);  // the widest value here, 1e300 in "0.00", takes 304
+  const long before = AllocationCount();
+  for (const NumberFormat& f : formats) {
+    for (double v : {0.0, -0.0, 1.5, -1234567.891, 0.3, 45000.75, 1e14, 1.23456789e-7, 1e300,
+                     -1e-300, std::numeric_limits<double>::quiet_NaN()}) {
+      const long at = AllocationCount();
+      f.RenderNumber(v, DateSystem::k1900, out);
+      f.RenderNumber(v, DateSystem::k1904, out);
+      EXPECT_EQ(AllocationCount(), at)
+          << "value " << v << " code " << ToUtf8(codes[&f - &formats[0]]);
+    }
+    f.RenderText(u"some text", out);
+  }
+  EXPECT_EQ(AllocationCount() - before, 0);
 }
 
 TEST(NumberFormatKinds, ReportsGeneralTextAndDates) {
