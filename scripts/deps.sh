@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libzip-dev libexpat1-dev libfreexl-dev libcli11-dev libfmt-dev
+  libzip-dev libexpat1-dev libpugixml-dev libfreexl-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libreoffice-calc-nogui python3-openpyxl python3-xlsxwriter

@@ -1,11 +1,13 @@
 """Makes the legacy (.xls) fixtures: an .xlsx is written with openpyxl, then LibreOffice
-converts it to the legacy binary format. Run with /usr/bin/python3 from tests/data/."""
+converts it to the legacy binary format (legacy_values.xls), and saves it once more with a
+password through UNO (legacy_password.xls). Run with /usr/bin/python3 from tests/data/."""
 import datetime
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 import openpyxl
 
@@ -36,6 +38,44 @@ def build(path):
     book.save(path)
 
 
+def save_with_password(source, target, profile):
+    import uno
+    from com.sun.star.beans import PropertyValue
+
+    def prop(name, value):
+        p = PropertyValue()
+        p.Name, p.Value = name, value
+        return p
+
+    office = subprocess.Popen(["soffice", "-env:UserInstallation=" + profile, "--headless",
+                               "--invisible", "--accept=pipe,name=brintovafixtures;urp;"],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext(
+            "com.sun.star.bridge.UnoUrlResolver", local)
+        for _ in range(100):
+            try:
+                context = resolver.resolve(
+                    "uno:pipe,name=brintovafixtures;urp;StarOffice.ComponentContext")
+                break
+            except Exception:
+                time.sleep(0.2)
+        desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop",
+                                                                   context)
+        doc = desktop.loadComponentFromURL("file://" + source, "_blank", 0,
+                                           (prop("Hidden", True),))
+        doc.storeToURL("file://" + target, (prop("FilterName", "MS Excel 97"),
+                                            prop("Password", "secret")))
+        doc.close(True)
+        try:
+            desktop.terminate()
+        except Exception:
+            pass
+    finally:
+        office.wait(timeout=30)
+
+
 def main():
     out_dir = os.path.dirname(os.path.abspath(__file__))
     work = tempfile.mkdtemp()
@@ -47,6 +87,9 @@ def main():
                         "--convert-to", "xls", "--outdir", work, source], check=True,
                        stdout=subprocess.DEVNULL)
         shutil.copy(os.path.join(work, "legacy_values.xls"), os.path.join(out_dir, "legacy_values.xls"))
+        locked = os.path.join(work, "legacy_password.xls")
+        save_with_password(source, locked, profile)
+        shutil.copy(locked, os.path.join(out_dir, "legacy_password.xls"))
     finally:
         shutil.rmtree(work)
     return 0

@@ -91,9 +91,13 @@ std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
   FreexlHandle handle;
   const int status = freexl_open(native.c_str(), handle.out());
   unsigned info = 0;
-  if (handle.get() != nullptr &&
-      freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-      info == FREEXL_BIFF_OBFUSCATED) {
+  // freexl answers a workbook protected by a password with success and no handle.
+  const bool encrypted =
+      (status == FREEXL_OK && handle.get() == nullptr) ||
+      (handle.get() != nullptr &&
+       freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+       info == FREEXL_BIFF_OBFUSCATED);
+  if (encrypted) {
     throw Failure("This workbook is encrypted with a password: " + shown);
   }
   if (status == FREEXL_INVALID_CFBF_HEADER || status == FREEXL_CFBF_INVALID_SIGNATURE) {

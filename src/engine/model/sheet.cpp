@@ -77,8 +77,11 @@ const Cell* Sheet::Find(std::int32_t row, std::int32_t column) const {
 std::optional<CellPos> Sheet::NextWithValue(CellPos from, CellPos last) const {
   if (from.row < 1) from = {1, 1};
   if (from.column < 1) from.column = 1;
-  for (auto row = rows_.lower_bound(from.row); row != rows_.end() && row->first <= last.row;
-       ++row) {
+  // A walk asks for the next cell right after the one it just read: start from the cached row.
+  auto row = (last_found_ != rows_.end() && last_found_->first == from.row)
+                 ? last_found_
+                 : rows_.lower_bound(from.row);
+  for (; row != rows_.end() && row->first <= last.row; ++row) {
     const Row& cells = row->second;
     const std::int32_t first_column = row->first == from.row ? from.column : 1;
     for (auto it = std::lower_bound(cells.begin(), cells.end(), first_column, ColumnLess);

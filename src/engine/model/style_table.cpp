@@ -12,29 +12,27 @@ constexpr std::uint32_t kFirstCustomId = 164;
 
 StyleTable::StyleTable() {
   formats_.push_back({0, u"General"});
+  by_id_.emplace(0, 0);
   styles_.push_back({0, 0});
 }
 
 std::uint32_t StyleTable::AddFormat(std::uint32_t id, std::u16string_view code) {
-  for (std::size_t i = 0; i < formats_.size(); ++i) {
-    if (formats_[i].id == id) {
-      formats_[i].code = std::u16string(code);
-      if (i < is_compiled_.size()) is_compiled_[i] = false;
-      return static_cast<std::uint32_t>(i);
-    }
+  if (auto it = by_id_.find(id); it != by_id_.end()) {
+    formats_[it->second].code = std::u16string(code);
+    if (it->second < is_compiled_.size()) is_compiled_[it->second] = false;
+    return it->second;
   }
   formats_.push_back({id, std::u16string(code)});
-  return static_cast<std::uint32_t>(formats_.size() - 1);
+  const auto index = static_cast<std::uint32_t>(formats_.size() - 1);
+  by_id_.emplace(id, index);
+  return index;
 }
 
 std::uint32_t StyleTable::FormatForId(std::uint32_t id) {
-  for (std::size_t i = 0; i < formats_.size(); ++i) {
-    if (formats_[i].id == id) return static_cast<std::uint32_t>(i);
-  }
-  std::u16string_view code =
-      id < 164 ? numfmt::BuiltinFormatCode(static_cast<int>(id)) : std::u16string_view();
-  formats_.push_back({id, std::u16string(code.empty() ? u"General" : code)});
-  return static_cast<std::uint32_t>(formats_.size() - 1);
+  if (auto it = by_id_.find(id); it != by_id_.end()) return it->second;
+  std::u16string_view code = id < 164 ? numfmt::BuiltinFormatCode(static_cast<int>(id))
+                                      : std::u16string_view();
+  return AddFormat(id, code.empty() ? u"General" : code);
 }
 
 std::uint32_t StyleTable::AddStyle(std::uint32_t format_index) {
@@ -65,12 +63,12 @@ std::uint32_t StyleTable::StyleWithFormat(std::uint32_t base, std::u16string_vie
   }
   if (format == formats_.size()) {
     std::uint32_t id = kFirstCustomId;
-    if (code == u"@") {
+    if (code == u"@" && !by_id_.contains(kTextFormatId)) {
       id = kTextFormatId;
     } else {
       for (const auto& f : formats_) id = std::max(id, f.id + 1);
     }
-    formats_.push_back({id, std::u16string(code)});
+    format = AddFormat(id, code);
   }
   last_code_format_ = format;
   const std::uint32_t root = styles_[base].derived_from;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/numfmt/number_format.h"
@@ -62,6 +63,7 @@ class StyleTable {
   std::vector<NumberFormatEntry> formats_;
   mutable std::vector<numfmt::NumberFormat> compiled_;  // parallel to formats_
   mutable std::vector<bool> is_compiled_;
+  std::unordered_map<std::uint32_t, std::uint32_t> by_id_;  // numFmtId -> index in formats_
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> derived_;  // (root, format)
   std::uint32_t last_code_format_ = 0;
   std::uint32_t original_style_count_ = 1;

@@ -127,9 +127,17 @@ class WorksheetHandler : public XmlHandler {
     value_.clear();
     style_ = 0;
     type_ = ValueType::kNumber;
-    const char* r = attributes.Get("r");
-    const char* s = attributes.Get("s");
-    const char* t = attributes.Get("t");
+    const char* r = nullptr;
+    const char* s = nullptr;
+    const char* t = nullptr;
+    // One pass over the attributes, by local name: this runs once per cell.
+    for (const char** p = attributes.pairs(); p[0] != nullptr; p += 2) {
+      const std::string_view name = LocalName(p[0]);
+      if (name.size() != 1) continue;
+      if (name[0] == 'r') r = p[1];
+      if (name[0] == 's') s = p[1];
+      if (name[0] == 't') t = p[1];
+    }
     if (row_ == 0) row_ = 1;  // a cell outside any <row>
     std::int64_t row = row_;
     std::int64_t column = column_ + 1;
@@ -283,7 +291,12 @@ std::optional<double> SerialFromIsoDate(std::string_view text, bool date1904) {
   const bool has_date = Digits(text, 0, 4, year) && text.size() >= 10 && text[4] == '-' &&
                         Digits(text, 5, 2, month) && text[7] == '-' && Digits(text, 8, 2, day);
   if (has_date) {
-    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    static constexpr int kDaysInMonth[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (month < 1 || month > 12 || day < 1 || day > kDaysInMonth[month - 1] ||
+        (month == 2 && day == 29 && !leap)) {
+      return std::nullopt;
+    }
     const std::int64_t unix_days = DaysFromCivil(year, month, day);
     if (date1904) {
       days = static_cast<double>(unix_days - DaysFromCivil(1904, 1, 1));

@@ -3,6 +3,7 @@
 // cells themselves.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "engine/model/workbook.h"

@@ -17,9 +17,10 @@ class XmlAttributes {
   explicit XmlAttributes(const char** pairs) : pairs_(pairs) {}
   // The value of the attribute whose local name (prefix stripped) is `name`; nullptr if absent.
   const char* Get(std::string_view name) const;
-  // The attribute named exactly `qualified` ("r:id"), or any attribute whose local name is
-  // `local` when the prefix differs.
+  // The value of an attribute that has a namespace prefix and the local name `local` ("r:id");
+  // nullptr if absent.
   const char* GetPrefixed(std::string_view local) const;
+  const char** pairs() const { return pairs_; }
 
  private:
   const char** pairs_;

@@ -3,7 +3,12 @@
 
 #include <zip.h>
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "engine/package/read_error.h"
@@ -38,6 +43,86 @@ std::string OpenFailureText(int code) {
 }
 
 std::string PartText(std::string_view part_name) { return "part " + std::string(part_name); }
+
+constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
+constexpr std::uint64_t kPipelineFloor = std::uint64_t{4} << 20;
+constexpr std::size_t kPipelineDepth = 4;
+
+// Inflates on a second thread while the caller's sink (the XML parse) works on the chunk
+// before: on a large part the two halves of the work overlap. A failure on either side stops
+// both and is rethrown here.
+template <typename Inflate, typename Sink>
+void Pipeline(Inflate& inflate, const Sink& sink) {
+  struct Chunk {
+    std::vector<char> data = std::vector<char>(kChunkBytes);
+    std::size_t size = 0;
+  };
+  std::vector<Chunk> chunks(kPipelineDepth);
+  std::deque<Chunk*> free_chunks, full_chunks;
+  for (auto& chunk : chunks) free_chunks.push_back(&chunk);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool finished = false, cancelled = false;
+  std::exception_ptr failure;
+
+  std::thread producer([&] {
+    try {
+      for (;;) {
+        Chunk* chunk = nullptr;
+        {
+          std::unique_lock lock(mutex);
+          changed.wait(lock, [&] { return cancelled || !free_chunks.empty(); });
+          if (cancelled) return;
+          chunk = free_chunks.front();
+          free_chunks.pop_front();
+        }
+        chunk->size = inflate(chunk->data.data(), chunk->data.size());
+        std::lock_guard lock(mutex);
+        if (chunk->size == 0) {
+          finished = true;
+          changed.notify_all();
+          return;
+        }
+        full_chunks.push_back(chunk);
+        changed.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard lock(mutex);
+      failure = std::current_exception();
+      finished = true;
+      changed.notify_all();
+    }
+  });
+  auto stop = [&] {
+    {
+      std::lock_guard lock(mutex);
+      cancelled = true;
+      changed.notify_all();
+    }
+    producer.join();
+  };
+  try {
+    for (;;) {
+      Chunk* chunk = nullptr;
+      {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return finished || !full_chunks.empty(); });
+        if (full_chunks.empty()) break;
+        chunk = full_chunks.front();
+        full_chunks.pop_front();
+      }
+      sink(chunk->data.data(), chunk->size);
+      std::lock_guard lock(mutex);
+      free_chunks.push_back(chunk);
+      changed.notify_all();
+    }
+  } catch (...) {
+    stop();
+    throw;
+  }
+  stop();
+  if (failure) std::rethrow_exception(failure);
+}
 
 struct FileCloser {
   void operator()(zip_file_t* file) const { zip_fclose(file); }
@@ -119,15 +204,14 @@ void ZipReader::Read(std::string_view part_name,
   }
   const std::uint64_t compressed =
       (stat.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(stat.comp_size, 1) : 1;
-  std::vector<char> buffer(1 << 16);
   std::uint64_t total = 0;
-  for (;;) {
-    const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
+  // Inflates the next chunk into `buffer`; 0 at the end. Throws ReadError.
+  auto inflate = [&](char* buffer, std::size_t capacity) -> std::size_t {
+    const zip_int64_t n = zip_fread(file.get(), buffer, capacity);
     if (n < 0) {
       throw ReadError{"the zip package is damaged at " + PartText(part_name) +
                       " (its data is truncated or fails its checksum)"};
     }
-    if (n == 0) break;
     total += static_cast<std::uint64_t>(n);
     if (total > limits_.max_part_bytes) {
       throw ReadError{PartText(part_name) + " inflates past " +
@@ -139,8 +223,15 @@ void ZipReader::Read(std::string_view part_name,
                       std::to_string(limits_.max_ratio) +
                       " times its compressed size; the package is refused as a zip bomb"};
     }
-    sink(buffer.data(), static_cast<std::size_t>(n));
+    return static_cast<std::size_t>(n);
+  };
+  const bool large = (stat.valid & ZIP_STAT_SIZE) && stat.size > kPipelineFloor;
+  if (!large) {
+    std::vector<char> buffer(kChunkBytes);
+    while (const std::size_t n = inflate(buffer.data(), buffer.size())) sink(buffer.data(), n);
+    return;
   }
+  Pipeline(inflate, sink);
 }
 
 std::string ZipReader::ReadAll(std::string_view part_name) const {

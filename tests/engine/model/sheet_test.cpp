@@ -1,0 +1,167 @@
+// The sparse cell store: placement in any order, replacement, the used range and the walk's
+// next-cell lookup.
+#include "engine/model/sheet.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/model/workbook.h"
+
+namespace brintova::engine::model {
+namespace {
+
+TEST(Sheet, KeepsCellsSortedWhateverTheOrderOfArrival) {
+  Sheet sheet(u"S", SheetKind::kWorksheet);
+  sheet.Append(3, Cell::Number(2, 32, 0));
+  sheet.Append(3, Cell::Number(1, 31, 0));  // out of order within the row
+  sheet.Append(1, Cell::Number(5, 15, 0));  // an earlier row after a later one
+  sheet.Put(3, Cell::Number(2, 99, 0));     // replaces, does not add
+  EXPECT_EQ(sheet.CellCount(), 3u);
+  ASSERT_NE(sheet.Find(3, 1), nullptr);
+  EXPECT_EQ(sheet.Find(3, 1)->number, 31);
+  EXPECT_EQ(sheet.Find(3, 2)->number, 99);
+  EXPECT_EQ(sheet.Find(1, 5)->number, 15);
+  EXPECT_EQ(sheet.Find(2, 1), nullptr);
+  EXPECT_EQ(sheet.Find(3, 3), nullptr);
+  std::vector<std::int32_t> columns;
+  for (const Cell& c : sheet.rows().at(3)) columns.push_back(c.column);
+  EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2}));
+}
+
+TEST(Sheet, UsedRangeCoversValuesAndFormattedEmptyCells) {
+  Sheet sheet(u"S", SheetKind::kWorksheet);
+  EXPECT_TRUE(sheet.used_range().empty());
+  sheet.Append(5, Cell::Number(3, 1, 0));
+  sheet.Append(9, Cell::Number(5, 1, 0));
+  sheet.Append(12, Cell::Empty(4, 7));  // formatted, no value
+  const UsedRange used = sheet.used_range();
+  EXPECT_EQ(used.first_row, 5);
+  EXPECT_EQ(used.first_column, 3);
+  EXPECT_EQ(used.last_row, 12);
+  EXPECT_EQ(used.last_column, 5);
+}
+
+TEST(Sheet, NextWithValueSkipsEmptyPositionsAndFormattedCells) {
+  Sheet sheet(u"S", SheetKind::kWorksheet);
+  sheet.Append(1, Cell::Number(1, 1, 0));
+  sheet.Append(2, Cell::Empty(2, 3));
+  sheet.Append(2, Cell::Number(9, 1, 0));
+  sheet.Append(4, Cell::Number(3, 1, 0));
+  const CellPos last{4, 5};
+  struct Case {
+    CellPos from;
+    std::optional<CellPos> expected;
+  };
+  const Case cases[] = {
+      {{1, 1}, CellPos{1, 1}},
+      {{1, 2}, CellPos{4, 3}},  // B2 is formatted only; I2 lies past the last column
+      {{4, 3}, CellPos{4, 3}},
+      {{4, 4}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sheet.NextWithValue(c.from, last), c.expected)
+        << "from row " << c.from.row << " column " << c.from.column;
+  }
+  EXPECT_EQ(sheet.NextWithValue({1, 2}, {3, 16384}), (CellPos{2, 9}));
+  EXPECT_EQ(sheet.NextWithValue({1, 2}, {3, 8}), std::nullopt);
+}
+
+TEST(Cell, ReferencesRoundTripAndNamePositionsPastTheGrid) {
+  EXPECT_EQ(ColumnLetters(1), "A");
+  EXPECT_EQ(ColumnLetters(26), "Z");
+  EXPECT_EQ(ColumnLetters(27), "AA");
+  EXPECT_EQ(ColumnLetters(16384), "XFD");
+  EXPECT_EQ(ColumnFromLetters("xfd"), 16384);
+  EXPECT_EQ(ColumnFromLetters("XFE"), std::nullopt);
+  EXPECT_EQ(CellReference(1048576, 16384), "XFD1048576");
+  const auto past = ParseCellReference("XFE1");
+  ASSERT_TRUE(past);
+  EXPECT_EQ(past->column, 16385);
+  const auto absolute = ParseCellReference("$C$5");
+  ASSERT_TRUE(absolute);
+  EXPECT_EQ(absolute->row, 5);
+  EXPECT_EQ(absolute->column, 3);
+  EXPECT_FALSE(ParseCellReference("5C"));
+  EXPECT_FALSE(ParseCellReference("C5x"));
+  const auto huge = ParseCellReference("A99999999999999999999999");
+  ASSERT_TRUE(huge);
+  EXPECT_GT(huge->row, kMaxRows);  // clamped, not wrapped
+}
+
+TEST(Workbook, NewSheetNamesTakeTheFirstFreeNumberIgnoringCase) {
+  Workbook book;
+  EXPECT_EQ(book.NextSheetName(), u"Sheet1");
+  book.AddSheet(u"sheet1", SheetKind::kWorksheet);
+  book.AddSheet(u"SHEET3", SheetKind::kWorksheet);
+  EXPECT_EQ(book.NextSheetName(), u"Sheet2");
+  book.InsertSheet(0, book.NextSheetName());
+  EXPECT_EQ(book.sheet(0).name(), u"Sheet2");
+  EXPECT_EQ(book.NextSheetName(), u"Sheet4");
+  EXPECT_TRUE(book.structure_changed());
+  EXPECT_TRUE(book.sheet(0).changed());
+  EXPECT_FALSE(book.sheet(1).changed());
+  EXPECT_TRUE(SameSheetName(u"Ärger", u"äRGER"));
+  EXPECT_FALSE(SameSheetName(u"Sheet1", u"Sheet1 "));
+}
+
+TEST(StyleTable, TextFormatDerivesOneStylePerBaseAndKeepsTheBase) {
+  StyleTable styles;
+  styles.ClearStyles();
+  styles.AddFormat(164, u"0.000");
+  const std::uint32_t plain = styles.AddStyle(styles.FormatForId(0));
+  const std::uint32_t custom = styles.AddStyle(styles.FormatForId(164));
+  const std::uint32_t percent = styles.AddStyle(styles.FormatForId(9));
+  styles.MarkOriginal();
+  EXPECT_EQ(styles.formats()[styles.Style(percent).number_format].code, u"0%");
+
+  const std::uint32_t text = styles.StyleWithFormat(custom, u"@");
+  EXPECT_EQ(styles.StyleWithFormat(custom, u"@"), text);  // found again, not added twice
+  EXPECT_NE(styles.StyleWithFormat(plain, u"@"), text);   // another base, another style
+  EXPECT_EQ(styles.Style(text).derived_from, custom);
+  EXPECT_EQ(styles.formats()[styles.Style(text).number_format].id, 49u);
+  EXPECT_TRUE(styles.Format(text).IsText());
+  EXPECT_EQ(styles.StyleCount(), styles.original_style_count() + 2);
+  // A style index the table does not have reads as the default style.
+  EXPECT_TRUE(styles.Format(12345).IsGeneral());
+}
+
+TEST(DisplayedText, RendersEachCellTypeThroughItsStyle) {
+  Workbook book;
+  book.styles().ClearStyles();
+  book.styles().AddStyle(book.styles().FormatForId(0));
+  const std::uint32_t two_places = book.styles().AddStyle(book.styles().FormatForId(2));
+  const std::uint32_t date = book.styles().AddStyle(book.styles().FormatForId(14));
+  book.styles().AddFormat(200, u"\"<\"@\">\"");
+  const std::uint32_t wrapped = book.styles().AddStyle(book.styles().FormatForId(200));
+  book.shared_strings().Add(u"shared");
+  Sheet& sheet = book.AddSheet(u"S", SheetKind::kWorksheet);
+  const std::uint32_t owned = sheet.strings().Add(u"owned");
+  struct Case {
+    Cell cell;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {Cell::Number(1, 1234.5, 0), u"1234.5"},
+      {Cell::Number(1, 3.14159, two_places), u"3.14"},
+      {Cell::Number(1, 45351, date), u"2/29/2024"},
+      {Cell::SharedString(1, 0, 0), u"shared"},
+      {Cell::OwnedString(1, owned, wrapped), u"<owned>"},
+      {Cell::SharedString(1, 77, 0), u""},  // an index past the table
+      {Cell::Boolean(1, true, 0), u"TRUE"},
+      {Cell::Error(1, ErrorValue::kDiv0, 0), u"#DIV/0!"},
+      {Cell::Empty(1, two_places), u""},
+  };
+  std::u16string out = u"left over";
+  for (const Case& c : cases) {
+    DisplayedText(book, sheet, &c.cell, out);
+    EXPECT_EQ(out, c.expected) << "cell type " << static_cast<int>(c.cell.type);
+  }
+  DisplayedText(book, sheet, nullptr, out);
+  EXPECT_EQ(out, u"");
+  book.set_date1904(true);
+  const Cell day = Cell::Number(1, 0, date);
+  DisplayedText(book, sheet, &day, out);
+  EXPECT_EQ(out, u"1/1/1904");
+}
+
+}  // namespace
+}  // namespace brintova::engine::model
