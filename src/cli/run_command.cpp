@@ -1,0 +1,285 @@
+// brintova-cli's commands: the run over many workbooks and the cell listing of one.
+#include "cli/run_command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fmt/format.h>
+#include <optional>
+#include <set>
+#include <thread>
+
+#include "app/error_report.h"
+#include "cli/batch_run.h"
+#include "cli/cell_listing.h"
+#include "cli/command_line.h"
+#include "cli/headless_ports.h"
+#include "cli/result_names.h"
+#include "engine/server/embedded_server.h"
+#include "filelist/add_folder.h"
+#include "filelist/drop_and_samples.h"
+#include "platform/failure.h"
+#include "platform/posix/posix_file_queries.h"
+#include "platform/text.h"
+
+namespace brintova::cli {
+namespace {
+
+constexpr std::string_view kPrefix = "brintova-cli: ";
+
+// The run's reports as `err` shows them: failures in list order, under a line naming the
+// workbook, and the progress line, redrawn in place, when `progress`.
+class StreamReport : public BatchReport {
+ public:
+  StreamReport(std::ostream& err, bool progress)
+      : err_(err), progress_(progress), start_(std::chrono::steady_clock::now()) {}
+
+  void WorkbookDone(std::size_t, const ListedWorkbook& workbook,
+                    const WorkbookOutcome& outcome) override {
+    if (outcome.application_errors.empty() && outcome.other_failures.empty()) return;
+    ClearProgress();
+    for (const std::u16string& message : outcome.application_errors) {
+      err_ << kPrefix << "Application Error, " << ToUtf8(workbook.source) << ":\n"
+           << TerminalText(message) << "\n\n";
+    }
+    for (const std::u16string& message : outcome.other_failures) {
+      err_ << kPrefix << TerminalText(message) << '\n';
+    }
+  }
+
+  void Progress(std::size_t done, std::size_t total, std::uint64_t cells) override {
+    if (!progress_) return;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double rate = seconds > 0 ? static_cast<double>(cells) / seconds : 0.0;
+    err_ << fmt::format("\r\x1b[K{}{}/{} workbooks, {:.0f} cells/s", kPrefix, done, total, rate)
+         << std::flush;
+    shown_ = true;
+  }
+
+  void ClearProgress() {
+    if (shown_) err_ << "\r\x1b[K";
+    shown_ = false;
+  }
+
+ private:
+  std::ostream& err_;
+  bool progress_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point start_;
+};
+
+std::string DeviceAndInode(const std::string& native_path) {
+  struct stat st {};
+  if (stat(native_path.c_str(), &st) != 0) return {};
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+// The workbook list: FILEs as given (a missing one too: the run reports it), FOLDERs walked as
+// a dropped folder is. The walk's failures are reported to `err` and counted in `failures`.
+std::vector<std::u16string> ListWorkbooks(const std::vector<std::string>& inputs,
+                                          std::ostream& err, int& failures) {
+  HeadlessForm form;
+  HeadlessDialogs dialogs(std::nullopt, [&](std::u16string_view text) {
+    ++failures;
+    err << kPrefix << "Application Error:\n" << TerminalText(text) << "\n\n";
+  });
+  TransientSettings settings;
+  PosixFileQueries files;
+  HeadlessShell shell(u"");
+  engine::EmbeddedServer unused_server;
+  Ports ports{form, dialogs, settings, files, shell, unused_server};
+  GuardedHandler guard(dialogs, kListView1OLEDragDropTag);
+  for (const std::string& input : inputs) {
+    std::u16string path = TextFromNativePath(input);
+    bool folder = false;
+    try {
+      folder = (files.GetAttributes(path) & file_attribute::kDirectory) != 0;
+    } catch (const Failure&) {
+      // Missing or unreadable: listed as a file, and the run reports it.
+    }
+    if (!folder) {
+      form.ListView1().Add(path);
+      continue;
+    }
+    while (path.size() > 1 && path.back() == u'/') path.pop_back();
+    AddFolder::AddFolderTree(ports, guard, path, u"*.*");
+  }
+  return form.ListView1().rows();
+}
+
+// Creates `output` when missing. Throws UsageError when it cannot be created or written.
+void PrepareOutputFolder(const std::string& output) {
+  if (output.empty()) throw UsageError("the output folder (--output) is empty");
+  std::error_code error;
+  std::filesystem::create_directories(output, error);
+  if (!error && !std::filesystem::is_directory(output, error)) {
+    throw UsageError("cannot use '" + output + "' as the output folder: it is not a folder");
+  }
+  if (error) {
+    throw UsageError("cannot create the output folder '" + output + "': " + error.message());
+  }
+  if (access(output.c_str(), W_OK | X_OK) != 0) {
+    throw UsageError("cannot write into the output folder '" + output +
+                     "': " + std::generic_category().message(errno));
+  }
+}
+
+}  // namespace
+
+int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) {
+  // The command line is checked before any workbook is read or anything written.
+  const std::optional<std::int32_t> operation = ParseOperation(arguments.operation);
+  if (!operation) {
+    throw UsageError("unknown operation '" + arguments.operation +
+                     "': give 0 to 10 or a name such as alphabet or first-chars");
+  }
+  if (OperationTakesParameter(*operation) && !arguments.has_parameter) {
+    throw UsageError("operation " + std::string(kOperationNames[*operation]) +
+                     " asks for a parameter: give it with --param");
+  }
+  if (arguments.mode != "sheet" && arguments.mode != "workbook") {
+    throw UsageError("unknown mode '" + arguments.mode + "': give sheet or workbook");
+  }
+  if (arguments.jobs < 1) throw UsageError("--jobs must be at least 1");
+  if (arguments.inputs.empty()) throw UsageError("no files or folders given");
+
+  int failures = 0;
+  const std::vector<std::u16string> sources = ListWorkbooks(arguments.inputs, err, failures);
+  if (sources.empty() && failures == 0) {
+    throw UsageError("the folders given hold no files");
+  }
+  PrepareOutputFolder(arguments.output);
+  const bool new_workbook = arguments.mode == "workbook";
+
+  // A result never takes the name of a source file, so no source is ever written.
+  std::set<std::string> source_files;
+  for (const std::u16string& source : sources) {
+    const std::string identity = DeviceAndInode(NativePathFromText(source));
+    if (!identity.empty()) source_files.insert(identity);
+  }
+  const auto is_source = [&](std::u16string_view path) {
+    const std::string identity = DeviceAndInode(NativePathFromText(path));
+    return !identity.empty() && source_files.contains(identity);
+  };
+  const std::vector<std::u16string> results =
+      AssignResultPaths(sources, TextFromNativePath(arguments.output), new_workbook, is_source);
+
+  if (!arguments.overwrite) {
+    bool exists = false;
+    for (const std::u16string& result : results) {
+      struct stat st {};
+      if (lstat(NativePathFromText(result).c_str(), &st) == 0) {
+        err << kPrefix << ToUtf8(result) << " exists; give --overwrite to replace it\n";
+        exists = true;
+      }
+    }
+    if (exists) {
+      err << kPrefix << "nothing was run\n";
+      return kExitFailure;
+    }
+  }
+
+  std::vector<ListedWorkbook> workbooks;
+  workbooks.reserve(sources.size());
+  for (std::size_t i = 0; i < sources.size(); ++i) workbooks.push_back({sources[i], results[i]});
+
+  RunSettings settings;
+  settings.operation = *operation;
+  if (arguments.has_parameter) settings.parameter = ToUtf16(arguments.parameter);
+  settings.new_workbook = new_workbook;
+  settings.jobs = arguments.jobs;
+
+  StreamReport report(err, progress);
+  const BatchSummary summary = RunBatch(settings, workbooks, report);
+  report.ClearProgress();
+  err << fmt::format("{}{} workbook{} processed, {} failed, {} result{} saved\n", kPrefix,
+                     summary.processed, summary.processed == 1 ? "" : "s", summary.failed,
+                     summary.saved, summary.saved == 1 ? "" : "s");
+  const bool complete =
+      failures == 0 && summary.failed == 0 && summary.saved == summary.processed;
+  return complete ? kExitSuccess : kExitFailure;
+}
+
+int TextCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+  try {
+    engine::EmbeddedServer server;
+    const auto application = server.CreateObject(kSpreadsheetProgId);
+    const auto workbook = application->Workbooks().Open(TextFromNativePath(file));
+    ListDisplayedTexts(*workbook, out);
+    out.flush();
+    application->Quit();
+  } catch (const Failure& failure) {
+    out.flush();
+    err << kPrefix << TerminalText(failure.description()) << '\n';
+    return kExitFailure;
+  }
+  if (!out) {
+    err << kPrefix << "cannot write to standard output\n";
+    return kExitFailure;
+  }
+  return kExitSuccess;
+}
+
+namespace {
+
+// Every --help prints the same manual page.
+class ManualFormatter : public CLI::Formatter {
+ public:
+  std::string make_help(const CLI::App*, std::string, CLI::AppFormatMode) const override {
+    return ManualText(BRINTOVA_VERSION);
+  }
+};
+
+void PrintUsageError(std::ostream& err, std::string_view message) {
+  err << kPrefix << message << "\nTry 'brintova-cli --help' for more information.\n";
+}
+
+}  // namespace
+
+int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                    bool err_is_terminal) {
+  CLI::App app("Extracts selected characters from every cell of many workbooks.",
+               "brintova-cli");
+  app.formatter(std::make_shared<ManualFormatter>());
+  app.set_version_flag("--version", std::string("brintova-cli ") + BRINTOVA_VERSION);
+  app.require_subcommand(1);
+
+  RunArguments run_arguments;
+  run_arguments.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  CLI::App* run = app.add_subcommand("run", "Extract from workbooks and save the results.");
+  run->add_option("--operation", run_arguments.operation, "Operation index or name")
+      ->required();
+  CLI::Option* parameter = run->add_option("--param", run_arguments.parameter, "Parameter");
+  run->add_option("--mode", run_arguments.mode, "sheet or workbook");
+  run->add_option("--output", run_arguments.output, "Output folder")->required();
+  run->add_flag("--overwrite", run_arguments.overwrite, "Replace existing results");
+  run->add_option("--jobs", run_arguments.jobs, "Workbooks at once")->check(CLI::Range(1, 1024));
+  run->add_option("inputs", run_arguments.inputs, "Workbooks and folders");
+
+  std::string text_file;
+  CLI::App* text = app.add_subcommand("text", "Print the displayed texts of a workbook.");
+  text->add_option("file", text_file, "Workbook")->required();
+
+  try {
+    app.parse(argc, argv);
+    if (run->parsed()) {
+      run_arguments.has_parameter = parameter->count() > 0;
+      return RunCommand(run_arguments, err, err_is_terminal);
+    }
+    return TextCommand(text_file, out, err);
+  } catch (const CLI::ParseError& parse_error) {
+    if (parse_error.get_exit_code() == 0) return app.exit(parse_error, out, err);
+    PrintUsageError(err, parse_error.what());
+    return kExitUsage;
+  } catch (const UsageError& usage_error) {
+    PrintUsageError(err, usage_error.what());
+    return kExitUsage;
+  }
+}
+
+}  // namespace brintova::cli
