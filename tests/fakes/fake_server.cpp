@@ -16,6 +16,15 @@ Key KeyOf(CellPosition cell) { return {cell.row, cell.column}; }
 
 Failure Disconnected() { return Failure(u"The object invoked has disconnected from its clients."); }
 
+// ProgIDs and sheet names compare without regard to case (ASCII letters are enough for both:
+// ProgIDs are ASCII and the names compared against are "Sheet<n>").
+bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [&](char16_t x, char16_t y) { return fold(x) == fold(y); });
+}
+
 std::u16string FileNameOf(std::u16string_view path) {
   const auto slash = path.find_last_of(u"\\/");
   return std::u16string(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
@@ -205,8 +214,9 @@ std::shared_ptr<Sheet> FakeWorkbook::Item(std::int32_t index) {
 std::u16string FakeWorkbook::FreeSheetName() const {
   for (int n = 1;; ++n) {
     std::u16string name = u"Sheet" + DecimalText(n);
-    const bool taken = std::any_of(sheets_.begin(), sheets_.end(),
-                                   [&](const auto& sheet) { return sheet->name() == name; });
+    const bool taken = std::any_of(sheets_.begin(), sheets_.end(), [&](const auto& sheet) {
+      return SameIgnoringCase(sheet->name(), name);
+    });
     if (!taken) return name;
   }
 }
@@ -370,7 +380,7 @@ FakeApplication& FakeServer::StartUserInstance() {
 
 std::shared_ptr<Application> FakeServer::CreateObject(std::u16string_view prog_id) {
   Enter("CreateObject");
-  if (prog_id != kSpreadsheetProgId) {
+  if (!SameIgnoringCase(prog_id, kSpreadsheetProgId)) {
     throw Failure(u"ActiveX component can't create object", 429);
   }
   auto instance =
@@ -382,7 +392,7 @@ std::shared_ptr<Application> FakeServer::CreateObject(std::u16string_view prog_i
 std::shared_ptr<Application> FakeServer::GetObject(std::u16string_view prog_id) {
   Enter("GetObject");
   std::shared_ptr<FakeApplication> found;
-  if (prog_id == kSpreadsheetProgId) {
+  if (SameIgnoringCase(prog_id, kSpreadsheetProgId)) {
     for (const auto& instance : instances_) {
       if (instance->visible() && !instance->quit() &&
           (!found || instance->shown_at() > found->shown_at())) {
