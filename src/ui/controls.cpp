@@ -42,8 +42,11 @@ QColor ColourOf(std::uint32_t colour) {
 }
 
 void SetBackground(QWidget& widget, const QColor& colour) {
+  // Buttons (option buttons among them) fill their background with the button colour, other
+  // widgets with the window colour.
   QPalette palette = widget.palette();
   palette.setColor(QPalette::Window, colour);
+  palette.setColor(widget.backgroundRole(), colour);
   widget.setPalette(palette);
   widget.setAutoFillBackground(true);
 }

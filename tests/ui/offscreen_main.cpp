@@ -1,4 +1,4 @@
-// Entry point of the results-window tests: one QApplication for every test, offscreen unless a
+// Entry point of the Qt test executables: one QApplication for every test, offscreen unless a
 // platform was chosen, so the tests run (and list themselves) without a display.
 #include <gtest/gtest.h>
 

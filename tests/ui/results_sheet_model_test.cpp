@@ -27,8 +27,8 @@ TEST(ColumnLetters, CountsInBaseTwentySixWithoutZero) {
   const struct {
     std::int32_t column;
     const char* letters;
-  } cases[] = {{1, "A"},     {2, "B"},     {26, "Z"},     {27, "AA"},    {52, "AZ"},
-               {53, "BA"},   {702, "ZZ"},  {703, "AAA"},  {16384, "XFD"}};
+  } cases[] = {{1, "A"},   {2, "B"},    {26, "Z"},    {27, "AA"},    {52, "AZ"},
+               {53, "BA"}, {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
   for (const auto& c : cases) {
     EXPECT_EQ(ColumnLetters(c.column), QString::fromLatin1(c.letters)) << "column " << c.column;
   }

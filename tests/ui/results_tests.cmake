@@ -1,8 +1,8 @@
-# The results window's tests, included from this folder's CMakeLists.txt: the sheet model, the
-# window over the real embedded server, and the run end to end into the window.
+# The results window's tests, included from this folder's CMakeLists.txt: the sheet model and the
+# window over the real embedded server.
 if(TARGET brintova_ui_results)
   add_executable(results_tests
-    results_test_main.cpp results_sheet_model_test.cpp results_window_test.cpp)
+    offscreen_main.cpp results_sheet_model_test.cpp results_window_test.cpp)
   target_link_libraries(results_tests PRIVATE brintova_ui_results GTest::gtest)
   target_compile_definitions(results_tests
     PRIVATE BRINTOVA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")

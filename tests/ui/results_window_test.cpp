@@ -1,5 +1,7 @@
 // ResultsWindow over the real embedded server: instances arriving, tabs, the formula bar,
 // closing (and the running-instance test that follows from it) and saving through the seam.
+#include "ui/results_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,7 +17,6 @@
 #include "platform/failure.h"
 #include "platform/qt/qt_text.h"
 #include "platform/spreadsheet_server.h"
-#include "ui/results_window.h"
 #include "ui/sheet_model.h"
 
 namespace brintova {
@@ -23,8 +24,7 @@ namespace {
 
 using engine::model::SourceKind;
 
-const QString kChartFixture =
-    QStringLiteral(BRINTOVA_TEST_DATA "/save_names_chartsheet.xlsx");
+const QString kChartFixture = QStringLiteral(BRINTOVA_TEST_DATA "/save_names_chartsheet.xlsx");
 
 // Answers the window's questions and dialogs from a script and records what was asked.
 struct ScriptedPrompts {
@@ -146,14 +146,14 @@ TEST(ResultsWindow, DropsEntriesWhoseInstanceQuitElsewhere) {
 }
 
 TEST(ResultsWindow, ShowsSheetTabsInOrderWithANoteForCharts) {
-  if (!QFile::exists(kChartFixture)) GTEST_SKIP() << "fixture missing: " << kChartFixture.toStdString();
+  if (!QFile::exists(kChartFixture))
+    GTEST_SKIP() << "fixture missing: " << kChartFixture.toStdString();
   Results r;
   r.ShowFile(kChartFixture);
   ASSERT_EQ(r.window.EntryCount(), 1);
   EXPECT_EQ(r.window.EntryTitle(0), QStringLiteral("save_names_chartsheet.xlsx"));
-  EXPECT_EQ(r.window.SheetTabs(),
-            QStringList({QStringLiteral("Chart1"), QStringLiteral("Data"),
-                         QStringLiteral("Other (hidden)")}));
+  EXPECT_EQ(r.window.SheetTabs(), QStringList({QStringLiteral("Chart1"), QStringLiteral("Data"),
+                                               QStringLiteral("Other (hidden)")}));
   // The first tab is a chart sheet: a note instead of the grid.
   EXPECT_EQ(r.window.CurrentSheet(), 0);
   EXPECT_EQ(r.window.sheet_model(), nullptr);
@@ -254,7 +254,8 @@ TEST(ResultsWindow, SavesTheWorkbookAndTheShownSheetAsCsv) {
 }
 
 TEST(ResultsWindow, SaveAsButtonGoesThroughTheDialogAndReportsRefusals) {
-  if (!QFile::exists(kChartFixture)) GTEST_SKIP() << "fixture missing: " << kChartFixture.toStdString();
+  if (!QFile::exists(kChartFixture))
+    GTEST_SKIP() << "fixture missing: " << kChartFixture.toStdString();
   QTemporaryDir folder;
   const QString source = folder.filePath(QStringLiteral("Plan.xlsx"));
   ASSERT_TRUE(QFile::copy(kChartFixture, source));
