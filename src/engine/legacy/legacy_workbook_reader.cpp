@@ -3,6 +3,8 @@
 
 #include <freexl.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/failure.h"
@@ -59,6 +61,19 @@ long DaysFromCivil(int y, int m, int d) {
   return era * 146097 + doe - 719468;
 }
 
+// Every Excel 97-2003 workbook is an OLE compound file, which begins with this signature. freexl
+// reports a file too short to hold the compound file header as a read error, so a short text file
+// named .xls is recognised here instead.
+bool BeginsLikeCompoundFile(const std::string& native) {
+  static constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  unsigned char head[8] = {};
+  std::FILE* f = std::fopen(native.c_str(), "rb");
+  if (f == nullptr) return true;  // let freexl report why it cannot be read
+  const std::size_t got = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  return got == sizeof head && std::memcmp(head, kSignature, sizeof head) == 0;
+}
+
 }  // namespace
 
 bool DateSerialFromText(std::string_view text, double* serial) {
@@ -88,15 +103,17 @@ bool TimeFractionFromText(std::string_view text, double* fraction) {
 std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
   const std::string native = NativePathFromText(path);
   const std::string shown = ToUtf8(path);
+  if (!BeginsLikeCompoundFile(native)) {
+    throw Failure("Not a workbook: " + shown + " (it is not an Excel 97-2003 workbook)");
+  }
   FreexlHandle handle;
   const int status = freexl_open(native.c_str(), handle.out());
   unsigned info = 0;
   // freexl answers a workbook protected by a password with success and no handle.
-  const bool encrypted =
-      (status == FREEXL_OK && handle.get() == nullptr) ||
-      (handle.get() != nullptr &&
-       freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-       info == FREEXL_BIFF_OBFUSCATED);
+  const bool encrypted = (status == FREEXL_OK && handle.get() == nullptr) ||
+                         (handle.get() != nullptr &&
+                          freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+                          info == FREEXL_BIFF_OBFUSCATED);
   if (encrypted) {
     throw Failure("This workbook is encrypted with a password: " + shown);
   }

@@ -30,8 +30,8 @@ std::uint32_t StyleTable::AddFormat(std::uint32_t id, std::u16string_view code) 
 
 std::uint32_t StyleTable::FormatForId(std::uint32_t id) {
   if (auto it = by_id_.find(id); it != by_id_.end()) return it->second;
-  std::u16string_view code = id < 164 ? numfmt::BuiltinFormatCode(static_cast<int>(id))
-                                      : std::u16string_view();
+  std::u16string_view code =
+      id < 164 ? numfmt::BuiltinFormatCode(static_cast<int>(id)) : std::u16string_view();
   return AddFormat(id, code.empty() ? u"General" : code);
 }
 
@@ -83,10 +83,12 @@ std::uint32_t StyleTable::StyleWithFormat(std::uint32_t base, std::u16string_vie
 }
 
 const CellStyle& StyleTable::Style(std::uint32_t index) const {
-  return index < styles_.size() ? styles_[index] : styles_[0];
+  static constexpr CellStyle kMissing{0, 0};  // format 0 is General
+  return index < styles_.size() ? styles_[index] : kMissing;
 }
 
 const numfmt::NumberFormat& StyleTable::Format(std::uint32_t style) const {
+  if (style >= styles_.size()) return general_;
   const std::uint32_t format = Style(style).number_format;
   if (compiled_.size() < formats_.size()) {
     compiled_.resize(formats_.size());

@@ -28,6 +28,9 @@ struct CellStyle {
 
 class StyleTable {
  public:
+  // The index a cell carries when its file refers to a style it does not have: shown as General.
+  static constexpr std::uint32_t kMissingStyle = 0xFFFFFFFFu;
+
   // One style, General, so that style 0 always exists.
   StyleTable();
 
@@ -49,13 +52,15 @@ class StyleTable {
   std::uint32_t StyleWithFormat(std::uint32_t base, std::u16string_view code);
 
   std::uint32_t StyleCount() const { return static_cast<std::uint32_t>(styles_.size()); }
-  const CellStyle& Style(std::uint32_t index) const;  // style 0 for an index past the table
+  // An index past the table (kMissingStyle) reads as a General style derived from style 0.
+  const CellStyle& Style(std::uint32_t index) const;
   const std::vector<CellStyle>& styles() const { return styles_; }
   const std::vector<NumberFormatEntry>& formats() const { return formats_; }
   std::uint32_t original_style_count() const { return original_style_count_; }
   std::uint32_t original_format_count() const { return original_format_count_; }
 
-  // The compiled number format of a style. A code that does not compile shows as General.
+  // The compiled number format of a style. A code that does not compile, and a style past the
+  // table, show as General.
   const numfmt::NumberFormat& Format(std::uint32_t style) const;
 
  private:
@@ -63,6 +68,7 @@ class StyleTable {
   std::vector<NumberFormatEntry> formats_;
   mutable std::vector<numfmt::NumberFormat> compiled_;  // parallel to formats_
   mutable std::vector<bool> is_compiled_;
+  numfmt::NumberFormat general_;                            // for a style past the table
   std::unordered_map<std::uint32_t, std::uint32_t> by_id_;  // numFmtId -> index in formats_
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> derived_;  // (root, format)
   std::uint32_t last_code_format_ = 0;

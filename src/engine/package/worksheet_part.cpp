@@ -159,8 +159,15 @@ class WorksheetHandler : public XmlHandler {
     row_ = cell_row_;
     column_ = static_cast<std::int32_t>(column);
     if (s != nullptr) {
-      std::from_chars(s, s + std::strlen(s), style_);
-      if (style_ >= book_.styles().StyleCount()) style_ = 0;  // a style the file lacks: default
+      // A style the file lacks (or a number too large to be one) is kept as an index past the
+      // table, which shows as General the way a cell without a cell format does; clamping it to
+      // the file's first style would lend the cell whatever number format that style has.
+      const char* end = s + std::strlen(s);
+      const auto parsed = std::from_chars(s, end, style_);
+      if (parsed.ec != std::errc() || parsed.ptr != end ||
+          style_ >= book_.styles().StyleCount()) {
+        style_ = model::StyleTable::kMissingStyle;
+      }
     }
     type_ = ParseType(t);
   }

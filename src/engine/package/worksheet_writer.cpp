@@ -79,7 +79,11 @@ std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& s
       AppendCellReference(out, row, cell.column);
       out.push_back('"');
       std::uint32_t style = cell.style;
-      if (!style_index.empty()) style = style < style_index.size() ? style_index[style] : 0;
+      if (!style_index.empty()) {
+        style = style < style_index.size() ? style_index[style] : 0;
+      } else if (style >= book.styles().StyleCount()) {
+        style = 0;  // a style the source lacked
+      }
       if (style != 0) {
         out += " s=\"";
         AppendUnsigned(out, style);

@@ -3,11 +3,14 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -40,6 +43,20 @@ std::string OpenFailureText(int code) {
       return text;
     }
   }
+}
+
+// libzip answers "not a zip" whenever it finds no central directory, which sits at the end of
+// the file: a package cut short loses it too. A file that begins with a zip entry header is such
+// a damaged package rather than a file of another kind.
+bool BeginsLikeZip(std::string_view head) {
+  return head.starts_with(std::string_view("PK\x03\x04", 4));
+}
+
+[[noreturn]] void ThrowOpenFailure(int code, std::string_view head) {
+  if (code == ZIP_ER_NOZIP && BeginsLikeZip(head)) {
+    throw ReadError{"the zip package is damaged (it ends early or its directory is missing)"};
+  }
+  throw ReadError{OpenFailureText(code), false, code == ZIP_ER_NOZIP};
 }
 
 std::string PartText(std::string_view part_name) { return "part " + std::string(part_name); }
@@ -137,7 +154,15 @@ ZipReader::~ZipReader() {
 void ZipReader::OpenFile(const std::string& native_path) {
   int code = 0;
   archive_ = zip_open(native_path.c_str(), ZIP_RDONLY, &code);
-  if (archive_ == nullptr) throw ReadError{OpenFailureText(code), false, code == ZIP_ER_NOZIP};
+  if (archive_ == nullptr) {
+    char head[4] = {};
+    std::size_t got = 0;
+    if (std::FILE* f = std::fopen(native_path.c_str(), "rb")) {
+      got = std::fread(head, 1, sizeof head, f);
+      std::fclose(f);
+    }
+    ThrowOpenFailure(code, std::string_view(head, got));
+  }
 }
 
 void ZipReader::OpenBuffer(const void* data, std::size_t size) {
@@ -153,7 +178,8 @@ void ZipReader::OpenBuffer(const void* data, std::size_t size) {
     const int code = zip_error_code_zip(&error);
     zip_source_free(source);
     zip_error_fini(&error);
-    throw ReadError{OpenFailureText(code), false, code == ZIP_ER_NOZIP};
+    ThrowOpenFailure(
+        code, std::string_view(static_cast<const char*>(data), std::min<std::size_t>(size, 4)));
   }
   zip_error_fini(&error);
 }

@@ -41,7 +41,8 @@ TEST(ReadLegacyWorkbook, ReadsSheetsInOrderWithTheirValues) {
   EXPECT_EQ(book->source().kind, model::SourceKind::kXls);
   std::vector<std::u16string> names;
   for (std::size_t i = 0; i < book->SheetCount(); ++i) names.push_back(book->sheet(i).name());
-  EXPECT_EQ(names, (std::vector<std::u16string>{u"Values", u"Hidden one", u"Données ünï", u"Empty"}));
+  EXPECT_EQ(names,
+            (std::vector<std::u16string>{u"Values", u"Hidden one", u"Données ünï", u"Empty"}));
   struct Case {
     std::int32_t row, column;
     std::string shown;
@@ -49,10 +50,9 @@ TEST(ReadLegacyWorkbook, ReadsSheetsInOrderWithTheirValues) {
   // Number formats are not available through freexl: numbers show General, dates and times
   // the application's default date, date-time and time formats.
   const std::vector<Case> cases = {
-      {1, 1, "text"},       {2, 1, "Café-42"},          {2, 2, "123"},
-      {2, 3, "0.5"},        {3, 2, "-7"},               {3, 3, "1234.5678"},
-      {2, 5, "2/29/2024"},  {2, 6, "12/31/2023 13:45"}, {2, 7, "7:05:09"},
-      {3, 5, "1/1/1999"},   {3, 7, "23:59:59"},         {5, 10, "last"},
+      {1, 1, "text"},    {2, 1, "Café-42"},   {2, 2, "123"},       {2, 3, "0.5"},
+      {3, 2, "-7"},      {3, 3, "1234.5678"}, {2, 5, "2/29/2024"}, {2, 6, "12/31/2023 13:45"},
+      {2, 7, "7:05:09"}, {3, 5, "1/1/1999"},  {3, 7, "23:59:59"},  {5, 10, "last"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Shown(*book, 0, c.row, c.column), c.shown) << c.row << "," << c.column;
@@ -78,14 +78,16 @@ TEST(DateSerialFromText, NumbersDatesAsTheApplicationDoes) {
     double serial;
   };
   const std::vector<Case> cases = {
-      {"1900-01-01", true, 1},     {"1900-02-28", true, 59},    {"1900-03-01", true, 61},
-      {"2024-02-29", true, 45351}, {"1899-12-31", false, 0},    {"2024-13-01", false, 0},
+      {"1900-01-01", true, 1},     {"1900-02-28", true, 59}, {"1900-03-01", true, 61},
+      {"2024-02-29", true, 45351}, {"1899-12-31", false, 0}, {"2024-13-01", false, 0},
       {"2024-1-01", false, 0},     {"not a date", false, 0},
   };
   for (const Case& c : cases) {
     double serial = -1;
     EXPECT_EQ(DateSerialFromText(c.text, &serial), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(serial, c.serial) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(serial, c.serial) << c.text;
+    }
   }
   double fraction = 0;
   ASSERT_TRUE(TimeFractionFromText("18:00:00", &fraction));

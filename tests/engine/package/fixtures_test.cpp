@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "engine/model/workbook.h"
 #include "engine/server/open_workbook.h"
+#include "platform/failure.h"
 #include "platform/text.h"
 #include "test_package.h"
 
@@ -32,8 +34,10 @@ std::string Text(const model::Workbook& book, const model::Sheet& sheet, int row
 // Where this engine shows what the spreadsheet application shows and LibreOffice differs:
 // (file, sheet, cell) -> the application's text.
 const std::map<std::string, std::string> kApplicationDiffers = {
-    // General switches to scientific notation below 1E-5 in the application.
-    {"number_formats.xlsx/Numbers/B18", "1E-07"},
+    // General fits a number into about 11 characters in the application, switching to E notation
+    // when the plain digits would not fit (123456700000 shows as 1.23457E+11 there);
+    // LibreOffice writes all twelve digits. 0.0000001 (B18) fits and shows the same in both.
+    {"number_formats.xlsx/Numbers/B17", "1.23457E+11"},
 };
 
 struct FixtureCase {
@@ -55,15 +59,14 @@ TEST_P(LibreOfficeFixture, DisplayedTextsMatchWhatLibreOfficeShows) {
     int compared = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
       for (std::size_t col = 0; col < rows[r].size(); ++col) {
-        const std::string where = std::string(c.file) + "/" + c.sheets[i] + "/" +
-                                  model::CellReference(static_cast<int>(r + 1),
-                                                       static_cast<int>(col + 1));
+        const std::string where =
+            std::string(c.file) + "/" + c.sheets[i] + "/" +
+            model::CellReference(static_cast<int>(r + 1), static_cast<int>(col + 1));
         std::string expected = rows[r][col];
         if (auto it = kApplicationDiffers.find(where); it != kApplicationDiffers.end()) {
           expected = it->second;
         }
-        EXPECT_EQ(Text(*book, sheet, static_cast<int>(r + 1), static_cast<int>(col + 1)),
-                  expected)
+        EXPECT_EQ(Text(*book, sheet, static_cast<int>(r + 1), static_cast<int>(col + 1)), expected)
             << where;
         ++compared;
       }
@@ -71,15 +74,17 @@ TEST_P(LibreOfficeFixture, DisplayedTextsMatchWhatLibreOfficeShows) {
     // Nothing shows outside what LibreOffice exported.
     for (const auto& [row, cells] : sheet.rows()) {
       for (const model::Cell& cell : cells) {
-        const bool inside = static_cast<std::size_t>(row) <= rows.size() &&
-                            cell.column <= rows[row - 1].size();
+        const bool inside =
+            static_cast<std::size_t>(row) <= rows.size() && cell.column <= rows[row - 1].size();
         if (!inside) {
           EXPECT_EQ(Text(*book, sheet, row, cell.column), "")
               << c.file << " " << model::CellReference(row, cell.column);
         }
       }
     }
-    if (sheet.kind() == model::SheetKind::kWorksheet) EXPECT_GT(compared, 0) << c.sheets[i];
+    if (sheet.kind() == model::SheetKind::kWorksheet) {
+      EXPECT_GT(compared, 0) << c.sheets[i];
+    }
   }
 }
 
@@ -88,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FixtureCase{"used_range_from_c5.xlsx", {"Data"}},
                       FixtureCase{"dates_1900.xlsx", {"Dates"}},
                       FixtureCase{"dates_1904.xlsx", {"Dates"}},
-                      FixtureCase{"hidden_sheets.xlsx", {"Visible", "Hidden", "VeryHidden", "Last"}},
+                      FixtureCase{"hidden_sheets.xlsx",
+                                  {"Visible", "Hidden", "VeryHidden", "Last"}},
                       FixtureCase{"rich_text_strings.xlsx", {"Text"}},
                       FixtureCase{"formulas_with_cached_values.xlsx", {"Calc"}},
                       FixtureCase{"number_formats.xlsx", {"Numbers"}},
@@ -140,6 +146,31 @@ TEST(Fixtures, InlineStringsAreOwnedByTheirSheet) {
   ASSERT_NE(a1, nullptr);
   EXPECT_EQ(a1->type, model::CellType::kOwnedString);
   EXPECT_EQ(book->shared_strings().Count(), 0u);
+}
+
+TEST(OpenWorkbookFile, TellsADamagedPackageFromAFileOfAnotherKind) {
+  const std::string good =
+      testing::MakeZip(testing::MinimalWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)"));
+  const std::string dir = ::testing::TempDir();
+  auto failure_of = [&](const std::string& name, const std::string& bytes) {
+    const std::string native = dir + name;
+    std::ofstream(native, std::ios::binary) << bytes;
+    std::string message;
+    try {
+      OpenWorkbookFile(TextFromNativePath(native));
+    } catch (const Failure& failure) {
+      message = ToUtf8(failure.description());
+    }
+    std::filesystem::remove(native);
+    return std::make_pair(message, ToUtf8(TextFromNativePath(native)));
+  };
+  // Cut short, the package has lost its central directory: damaged, not foreign.
+  auto [truncated, truncated_path] = failure_of("cut_short.xlsx", good.substr(0, good.size() / 2));
+  EXPECT_EQ(truncated.rfind("Cannot open ", 0), 0u) << truncated;
+  EXPECT_NE(truncated.find(truncated_path), std::string::npos) << truncated;
+  EXPECT_NE(truncated.find("damaged"), std::string::npos) << truncated;
+  auto [text, text_path] = failure_of("really_text.xlsx", "id,name\n1,x\n");
+  EXPECT_EQ(text.rfind("Not a workbook: " + text_path, 0), 0u) << text;
 }
 
 TEST(CsvHelper, ParsesQuotesLineBreaksAndEmptyFields) {

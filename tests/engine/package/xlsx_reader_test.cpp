@@ -58,18 +58,17 @@ TEST(XlsxReader, ReadsEveryCellType) {
     const char* expected;
   };
   const Case cases[] = {
-      {1, 1, "plain"},     {1, 2, "rich "},    {1, 3, "a\rb_x0041_"}, {1, 4, ""},
-      {2, 1, "3.142"},     {2, 2, "plainx"},   {2, 3, "TRUE"},        {2, 4, "#N/A"},
-      {2, 5, "inline"},    {3, 1, "2/29/2024"}, {3, 2, "42"},         {3, 3, "2"},
-      {3, 4, ""},          {3, 5, ""},
+      {1, 1, "plain"},  {1, 2, "rich "},     {1, 3, "a\rb_x0041_"}, {1, 4, ""},
+      {2, 1, "3.142"},  {2, 2, "plainx"},    {2, 3, "TRUE"},        {2, 4, "#N/A"},
+      {2, 5, "inline"}, {3, 1, "2/29/2024"}, {3, 2, "42"},          {3, 3, "2"},
+      {3, 4, ""},       {3, 5, ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(TextAt(result, c.row, c.column), c.expected)
-        << model::CellReference(c.row, c.column);
+    EXPECT_EQ(TextAt(result, c.row, c.column), c.expected) << model::CellReference(c.row, c.column);
   }
   const model::Sheet& sheet = result.workbook->sheet(0);
   EXPECT_EQ(sheet.Find(3, 4)->type, model::CellType::kEmpty);  // formatted, kept
-  EXPECT_EQ(sheet.Find(3, 5), nullptr);                         // neither value nor format
+  EXPECT_EQ(sheet.Find(3, 5), nullptr);                        // neither value nor format
 }
 
 TEST(XlsxReader, ReadsWhatLooseProducersWrite) {
@@ -117,8 +116,8 @@ struct RefusalCase {
 std::vector<RefusalCase> RefusalCases() {
   std::vector<RefusalCase> cases;
   cases.push_back({"NotAZip", "just some text, not a package", "not a zip package", true});
-  cases.push_back({"ZipWithoutWorkbook", MakeZip({{"word/document.xml", "<w/>"}}),
-                   "no workbook part", true});
+  cases.push_back(
+      {"ZipWithoutWorkbook", MakeZip({{"word/document.xml", "<w/>"}}), "no workbook part", true});
   std::string compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
   compound.resize(512, '\0');
   for (char c : std::string("EncryptionInfo")) compound += std::string{c, '\0'};
@@ -139,10 +138,11 @@ std::vector<RefusalCase> RefusalCases() {
   cases.push_back({"MalformedXml",
                    MakeZip(MinimalWorkbook(R"(<row r="1"><c r="A1"><v>1</v></row>)")),
                    "xl/worksheets/sheet1.xml (line 1) is not valid XML"});
-  cases.push_back({"InvalidUtf8",
-                   MakeZip(MinimalWorkbook(
-                       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>\xC3\x28</t></is></c></row>")),
-                   "not valid XML"});
+  cases.push_back(
+      {"InvalidUtf8",
+       MakeZip(MinimalWorkbook(
+           "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>\xC3\x28</t></is></c></row>")),
+       "not valid XML"});
   cases.push_back({"ColumnPastTheGrid",
                    MakeZip(MinimalWorkbook(R"(<row r="1"><c r="XFE1"><v>1</v></c></row>)")),
                    "cell XFE1 lies past the grid"});
@@ -157,8 +157,8 @@ std::vector<RefusalCase> RefusalCases() {
                    "row 1000000000 lies past"});
   auto missing = MinimalWorkbook("");
   missing.erase(missing.begin() + 4);  // the worksheet part
-  cases.push_back({"MissingSheetPart", MakeZip(missing),
-                   "part xl/worksheets/sheet1.xml is missing"});
+  cases.push_back(
+      {"MissingSheetPart", MakeZip(missing), "part xl/worksheets/sheet1.xml is missing"});
   return cases;
 }
 
@@ -208,12 +208,16 @@ TEST(XlsxReader, AMillionDistinctStylesLoadAndRender) {
   for (int i = 0; i < kStyles; ++i) styles += "<xf numFmtId=\"" + std::to_string(164 + i) + "\"/>";
   styles += "</cellXfs></styleSheet>";
   const auto result = ReadEntries(MinimalWorkbook(
-      R"(<row r="1"><c r="A1" s="999998"><v>1.5</v></c><c r="B1" s="5000000"><v>2</v></c></row>)",
+      R"(<row r="1"><c r="A1" s="999998"><v>1.5</v></c><c r="B1" s="5000000"><v>2</v></c>)"
+      R"(<c r="C1" s="99999999999"><v>3</v></c><c r="D1"><v>4</v></c></row>)",
       styles));
   ASSERT_TRUE(result.ok()) << result.error.description;
   EXPECT_EQ(result.workbook->styles().StyleCount(), static_cast<std::uint32_t>(kStyles));
   EXPECT_EQ(TextAt(result, 1, 1), "1.500");  // style 999998 has three decimals
-  EXPECT_EQ(TextAt(result, 1, 2), "2");      // a style past the table reads as the default
+  // A style past the table, even past 32 bits, shows as General, not as the file's first style.
+  EXPECT_EQ(TextAt(result, 1, 2), "2");
+  EXPECT_EQ(TextAt(result, 1, 3), "3");
+  EXPECT_EQ(TextAt(result, 1, 4), "4.");  // no s: the file's first style, "0."
 }
 
 TEST(XlsxReader, IsoDatesBecomeSerialsInEitherSystem) {
@@ -223,11 +227,16 @@ TEST(XlsxReader, IsoDatesBecomeSerialsInEitherSystem) {
     std::optional<double> serial;
   };
   const Case cases[] = {
-      {"1900-01-01", false, 1},          {"1900-02-28", false, 59},
-      {"1900-03-01", false, 61},         {"2024-02-29", false, 45351},
+      {"1900-01-01", false, 1},
+      {"1900-02-28", false, 59},
+      {"1900-03-01", false, 61},
+      {"2024-02-29", false, 45351},
       {"2024-02-29T18:00:00", false, 45351.75},
-      {"1904-01-01", true, 0},           {"2024-02-29", true, 45351 - 1462},
-      {"12:00", false, 0.5},             {"2024-02-30", false, std::nullopt},  {"2023-02-29", false, std::nullopt},
+      {"1904-01-01", true, 0},
+      {"2024-02-29", true, 45351 - 1462},
+      {"12:00", false, 0.5},
+      {"2024-02-30", false, std::nullopt},
+      {"2023-02-29", false, std::nullopt},
       {"yesterday", false, std::nullopt},
   };
   for (const Case& c : cases) {
