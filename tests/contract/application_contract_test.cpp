@@ -93,6 +93,7 @@ TEST_P(ApplicationContract, AddGivesANewWorkbookWithOneEmptyWorksheetSheet1) {
   auto app = NewInstance();
   auto book = app->Workbooks().Add();
   EXPECT_EQ(book->Name(), u"Book1");
+  EXPECT_EQ(book->FullName(), u"Book1");
   ASSERT_EQ(book->Sheets().Count(), 1);
   auto sheet = book->Sheets().Item(1);
   EXPECT_EQ(sheet->Name(), u"Sheet1");

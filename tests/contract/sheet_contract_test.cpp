@@ -100,6 +100,11 @@ TEST_P(SheetContract, SheetsAddBeforeALaterSheetPlacesItThere) {
   EXPECT_EQ(SheetNames(*book),
             (Names{u"Data", u"Chart1", u"Sheet1", u"Secret", u"FromC5", u"Empty"}));
   EXPECT_EQ(sheets.Item(3).get(), added.get());
+
+  // A sheet of another workbook is no place to insert before.
+  auto other = NewInstance()->Workbooks().Add();
+  EXPECT_FALSE(FailureOf([&] { sheets.Add(other->Sheets().Item(1)); }).empty());
+  EXPECT_EQ(sheets.Count(), 6);
 }
 
 TEST_P(SheetContract, SheetsAddNamesTheFirstSheetNNotTaken) {
