@@ -12,8 +12,8 @@
 #include "engine/package/save_workbook.h"
 #include "extract/extraction_run.h"
 #include "platform/failure.h"
-#include "platform/posix/posix_file_queries.h"
 #include "platform/ports.h"
+#include "platform/posix/posix_file_queries.h"
 #include "platform/text.h"
 
 namespace brintova::cli {

@@ -15,7 +15,7 @@
 namespace brintova::cli {
 
 struct RunSettings {
-  std::int32_t operation = 0;                // Combo1's index, 0 to 10
+  std::int32_t operation = 0;               // Combo1's index, 0 to 10
   std::optional<std::u16string> parameter;  // the answer to every input box; none: Cancel
   bool new_workbook = false;                // Option2 instead of Option1
   std::int32_t jobs = 1;                    // workers, each with its own server

@@ -11,8 +11,9 @@ namespace brintova::cli {
 
 // Operation names in Combo1's order: the operation's name in kebab case without "Extract".
 inline constexpr std::array<std::string_view, 11> kOperationNames = {
-    "alphabet",    "numbers",    "alphanumeric", "non-alphanumeric", "user-defined",   "after-text",
-    "before-text", "first-chars", "last-chars",  "after-position",   "before-position"};
+    "alphabet",     "numbers",        "alphanumeric",   "non-alphanumeric",
+    "user-defined", "after-text",     "before-text",    "first-chars",
+    "last-chars",   "after-position", "before-position"};
 
 // The operation index of "0" to "10" or of a name above (exactly as written); nullopt for
 // anything else.

@@ -64,8 +64,8 @@ std::vector<std::u16string> AssignResultPaths(
     std::u16string candidate = name;
     for (long long number = 2;; ++number) {
       if (!taken.contains(AsciiLower(candidate)) && !is_source(prefix + candidate)) break;
-      candidate = std::u16string(stem) + u" (" + DecimalText(number) + u")" +
-                  std::u16string(extension);
+      candidate =
+          std::u16string(stem) + u" (" + DecimalText(number) + u")" + std::u16string(extension);
     }
     taken.insert(AsciiLower(candidate));
     paths.push_back(prefix + candidate);

@@ -1,6 +1,7 @@
 // brintova-cli's commands: the run over many workbooks and the cell listing of one.
 #include "cli/run_command.h"
 
+#include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fmt/format.h>
 #include <optional>
 #include <set>
 #include <thread>
@@ -81,8 +81,8 @@ std::string DeviceAndInode(const std::string& native_path) {
 
 // The workbook list: FILEs as given (a missing one too: the run reports it), FOLDERs walked as
 // a dropped folder is. The walk's failures are reported to `err` and counted in `failures`.
-std::vector<std::u16string> ListWorkbooks(const std::vector<std::string>& inputs,
-                                          std::ostream& err, int& failures) {
+std::vector<std::u16string> ListWorkbooks(const std::vector<std::string>& inputs, std::ostream& err,
+                                          int& failures) {
   HeadlessForm form;
   HeadlessDialogs dialogs(std::nullopt, [&](std::u16string_view text) {
     ++failures;
@@ -116,10 +116,10 @@ std::vector<std::u16string> ListWorkbooks(const std::vector<std::string>& inputs
 void PrepareOutputFolder(const std::string& output) {
   if (output.empty()) throw UsageError("the output folder (--output) is empty");
   std::error_code error;
-  std::filesystem::create_directories(output, error);
-  if (!error && !std::filesystem::is_directory(output, error)) {
+  if (std::filesystem::exists(output, error) && !std::filesystem::is_directory(output, error)) {
     throw UsageError("cannot use '" + output + "' as the output folder: it is not a folder");
   }
+  std::filesystem::create_directories(output, error);
   if (error) {
     throw UsageError("cannot create the output folder '" + output + "': " + error.message());
   }
@@ -200,8 +200,7 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   err << fmt::format("{}{} workbook{} processed, {} failed, {} result{} saved\n", kPrefix,
                      summary.processed, summary.processed == 1 ? "" : "s", summary.failed,
                      summary.saved, summary.saved == 1 ? "" : "s");
-  const bool complete =
-      failures == 0 && summary.failed == 0 && summary.saved == summary.processed;
+  const bool complete = failures == 0 && summary.failed == 0 && summary.saved == summary.processed;
   return complete ? kExitSuccess : kExitFailure;
 }
 
@@ -243,8 +242,7 @@ void PrintUsageError(std::ostream& err, std::string_view message) {
 
 int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                     bool err_is_terminal) {
-  CLI::App app("Extracts selected characters from every cell of many workbooks.",
-               "brintova-cli");
+  CLI::App app("Extracts selected characters from every cell of many workbooks.", "brintova-cli");
   app.formatter(std::make_shared<ManualFormatter>());
   app.set_version_flag("--version", std::string("brintova-cli ") + BRINTOVA_VERSION);
   app.require_subcommand(1);
@@ -252,8 +250,7 @@ int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::o
   RunArguments run_arguments;
   run_arguments.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   CLI::App* run = app.add_subcommand("run", "Extract from workbooks and save the results.");
-  run->add_option("--operation", run_arguments.operation, "Operation index or name")
-      ->required();
+  run->add_option("--operation", run_arguments.operation, "Operation index or name")->required();
   CLI::Option* parameter = run->add_option("--param", run_arguments.parameter, "Parameter");
   run->add_option("--mode", run_arguments.mode, "sheet or workbook");
   run->add_option("--output", run_arguments.output, "Output folder")->required();
