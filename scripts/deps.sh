@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  # fonts-liberation2 stands in for Arial with the same metrics, so captions fit as laid out.
+  qt6-base-dev libgl-dev fonts-liberation2
   libzip-dev libexpat1-dev libpugixml-dev libfreexl-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

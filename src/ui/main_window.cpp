@@ -7,7 +7,10 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleFactory>
+#include <QStyleOptionGroupBox>
 
 #include "platform/failure.h"
 #include "platform/qt/qt_dialogs.h"
@@ -74,6 +77,48 @@ Qt::CursorShape ShapeOf(std::int32_t state) {
   }
 }
 
+// Frames drawn as a thin line with the caption set into the top edge, over the frame's own back
+// colour. The stock group-box panel tints its inside, so the white option buttons would show as
+// lighter patches on it, and its caption above the line leaves the drop-down touching the edge.
+class FrameStyle : public QProxyStyle {
+ public:
+  FrameStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                       const QWidget* widget) const override {
+    QRect rect = QProxyStyle::subControlRect(control, option, sub, widget);
+    if (control == CC_GroupBox && sub == SC_GroupBoxLabel) rect.translate(kCaptionIndent, 0);
+    return rect;
+  }
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    const auto* frame = qobject_cast<const QGroupBox*>(widget);
+    if (element != PE_FrameGroupBox || frame == nullptr) {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      return;
+    }
+    QStyleOptionGroupBox box;
+    box.initFrom(frame);
+    box.text = frame->title();
+    box.textAlignment = frame->alignment();
+    box.subControls = SC_GroupBoxFrame | SC_GroupBoxLabel;
+    const QRect label = subControlRect(CC_GroupBox, &box, SC_GroupBoxLabel, frame);
+    const QRect edge = frame->rect().adjusted(0, label.center().y(), -1, -1);
+    painter->save();
+    painter->setPen(option->palette.color(QPalette::Mid));
+    painter->drawLine(edge.topLeft(), QPoint(label.left() - 3, edge.top()));
+    painter->drawLine(QPoint(label.right() + 3, edge.top()), edge.topRight());
+    painter->drawLine(edge.topRight(), edge.bottomRight());
+    painter->drawLine(edge.bottomRight(), edge.bottomLeft());
+    painter->drawLine(edge.bottomLeft(), edge.topLeft());
+    painter->restore();
+  }
+
+ private:
+  static constexpr int kCaptionIndent = 6;
+};
+
 }  // namespace
 
 QIcon ApplicationIcon() {
@@ -130,12 +175,17 @@ MainWindow::MainWindow(QWidget* parent)
   Place(*list_view1_, 120, 120, 7800, 1575);
 
   frame2_->setObjectName(QStringLiteral("Frame2"));
+  // Each frame owns its style; the frame lets go of it when the style is deleted first.
+  frame2_->setStyle(new FrameStyle);
+  frame2_->style()->setParent(frame2_);
   Place(*frame2_, 120, 2775, 7800, 800);
   combo1_->setObjectName(QStringLiteral("Combo1"));
   combo1_->setEditable(false);
   Place(*combo1_, 240, 300, 7320, 345);
 
   frame1_->setObjectName(QStringLiteral("Frame1"));
+  frame1_->setStyle(new FrameStyle);
+  frame1_->style()->setParent(frame1_);
   Place(*frame1_, 120, 3660, 7800, 735);
   option2_->setObjectName(QStringLiteral("Option2"));
   Place(*option2_, 3000, 300, 3135, 255);

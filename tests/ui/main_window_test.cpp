@@ -117,6 +117,19 @@ TEST_F(MainWindowTest, EveryControlSitsAtItsDesignPlaceInTwips) {
   ExpectPlaced(w.push_button(2), w, {4080, 2300, 3840, 405});
 }
 
+TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
+  // Arial, or a font with its metrics, fits every caption into the design sizes; a wider
+  // stand-in font would cut the option buttons' captions off.
+  MainWindow& w = window();
+  std::vector<QWidget*> controls = {&w.option1(), &w.option2(), &w.combo1()};
+  for (int n : {1, 2, 3, 6, 7}) controls.push_back(&w.push_button(n));
+  for (const QWidget* control : controls) {
+    EXPECT_LE(control->sizeHint().width(), control->width())
+        << control->objectName().toStdString() << " in "
+        << QFontInfo(control->font()).family().toStdString();
+  }
+}
+
 TEST_F(MainWindowTest, TabOrderFollowsTheTabIndexesSkippingFramesAndTheProgressBar) {
   MainWindow& w = window();
   const std::vector<QString> expected = {"ListView1",   "Option1",     "Option2",
