@@ -1,14 +1,29 @@
-// freexl behind ReadLegacyWorkbook; every freexl status becomes a Failure naming the file.
+// freexl behind ReadLegacyWorkbook, in a child process; every freexl status becomes a Failure
+// naming the file.
 #include "engine/legacy/legacy_workbook_reader.h"
 
 #include <freexl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/failure.h"
 #include "platform/text.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BRINTOVA_ASAN 1
+#include <sanitizer/common_interface_defs.h>
+#endif
+#endif
+#ifndef BRINTOVA_ASAN
+#define BRINTOVA_ASAN 0
+#endif
 
 namespace brintova::engine::legacy {
 
@@ -100,12 +115,46 @@ bool TimeFractionFromText(std::string_view text, double* fraction) {
   return true;
 }
 
-std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
-  const std::string native = NativePathFromText(path);
-  const std::string shown = ToUtf8(path);
-  if (!BeginsLikeCompoundFile(native)) {
-    throw Failure("Not a workbook: " + shown + " (it is not an Excel 97-2003 workbook)");
+namespace {
+
+// freexl is not safe on every damaged file (a crafted string length makes it read past a buffer
+// of its own), so it runs in a child process that hands the cells back through a pipe; a crash
+// there becomes a failure naming the file instead of ending the program. The child writes
+// records: 'F' status encrypted (a freexl failure), 'S' name (a sheet), 'N' row column kind
+// number, 'T' row column text, 'E' (the end). Texts are freexl's UTF-8.
+enum class NumberKind : std::uint8_t { kPlain, kDate, kDateTime, kTime };
+
+class RecordWriter {
+ public:
+  explicit RecordWriter(int fd) : fd_(fd) {}
+  void Byte(char c) { buffer_.push_back(c); }
+  template <typename T>
+  void Value(T value) {
+    buffer_.append(reinterpret_cast<const char*>(&value), sizeof value);
   }
+  void Text(std::string_view text) {
+    Value(static_cast<std::uint32_t>(text.size()));
+    buffer_.append(text);
+    if (buffer_.size() > (1u << 16)) Flush();
+  }
+  void Flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+      const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) ::_exit(1);
+      done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+  }
+
+ private:
+  int fd_;
+  std::string buffer_;
+};
+
+// Runs in the child: freexl's view of the file, as records.
+void WriteRecords(const std::string& native, RecordWriter& out) {
   FreexlHandle handle;
   const int status = freexl_open(native.c_str(), handle.out());
   unsigned info = 0;
@@ -114,13 +163,160 @@ std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
                          (handle.get() != nullptr &&
                           freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
                           info == FREEXL_BIFF_OBFUSCATED);
-  if (encrypted) {
-    throw Failure("This workbook is encrypted with a password: " + shown);
+  if (encrypted || status != FREEXL_OK) {
+    out.Byte('F');
+    out.Value(static_cast<std::int32_t>(status));
+    out.Value(static_cast<std::uint8_t>(encrypted));
+    return;
   }
-  if (status == FREEXL_INVALID_CFBF_HEADER || status == FREEXL_CFBF_INVALID_SIGNATURE) {
+  unsigned sheet_count = 0;
+  freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheet_count);
+  for (unsigned index = 0; index < sheet_count && index < 65535; ++index) {
+    const auto s = static_cast<unsigned short>(index);
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(handle.get(), s, &name) != FREEXL_OK || name == nullptr) {
+      out.Byte('F');
+      out.Value(std::int32_t{FREEXL_BIFF_ILLEGAL_SHEET_INDEX});
+      out.Value(std::uint8_t{0});
+      return;
+    }
+    out.Byte('S');
+    out.Text(name);
+    unsigned rows = 0;
+    unsigned short columns = 0;
+    if (freexl_select_active_worksheet(handle.get(), s) != FREEXL_OK ||
+        freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) {
+      out.Byte('F');
+      out.Value(std::int32_t{FREEXL_BIFF_UNSELECTED_SHEET});
+      out.Value(std::uint8_t{0});
+      return;
+    }
+    if (rows > static_cast<unsigned>(model::kMaxRows)) rows = model::kMaxRows;
+    if (columns > model::kMaxColumns) columns = model::kMaxColumns;
+    for (unsigned r = 0; r < rows; ++r) {
+      for (unsigned short c = 0; c < columns; ++c) {
+        FreeXL_CellValue value;
+        if (freexl_get_cell_value(handle.get(), r, c, &value) != FREEXL_OK) continue;
+        auto number = [&](double v, NumberKind kind) {
+          out.Byte('N');
+          out.Value(r);
+          out.Value(c);
+          out.Value(static_cast<std::uint8_t>(kind));
+          out.Value(v);
+        };
+        auto text = [&](NumberKind kind) {
+          out.Byte('T');
+          out.Value(r);
+          out.Value(c);
+          out.Value(static_cast<std::uint8_t>(kind));
+          out.Text(value.value.text_value != nullptr ? value.value.text_value : "");
+        };
+        switch (value.type) {
+          case FREEXL_CELL_INT:
+            number(value.value.int_value, NumberKind::kPlain);
+            break;
+          case FREEXL_CELL_DOUBLE:
+            number(value.value.double_value, NumberKind::kPlain);
+            break;
+          case FREEXL_CELL_TEXT:
+          case FREEXL_CELL_SST_TEXT:
+            text(NumberKind::kPlain);
+            break;
+          case FREEXL_CELL_DATE:
+            text(NumberKind::kDate);
+            break;
+          case FREEXL_CELL_DATETIME:
+            text(NumberKind::kDateTime);
+            break;
+          case FREEXL_CELL_TIME:
+            text(NumberKind::kTime);
+            break;
+          default:
+            break;
+        }
+      }
+    }
+  }
+  out.Byte('E');
+}
+
+// The child's records, read whole; empty when the pipe could not be made.
+struct ChildOutput {
+  std::string bytes;
+  bool crashed = false;
+};
+
+ChildOutput RunFreexlInChild(const std::string& native, const std::string& shown) {
+  int fds[2];
+  if (::pipe(fds) != 0) throw Failure("Cannot open " + shown + ": " + std::strerror(errno));
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    ::close(fds[0]);
+    ::close(fds[1]);
+    throw Failure("Cannot open " + shown + ": " + std::strerror(errno));
+  }
+  if (pid == 0) {
+#if BRINTOVA_ASAN
+    // Under the fuzzer a crash here is freexl's and is answered in the parent; no report file.
+    __sanitizer_set_death_callback(nullptr);
+#endif
+    ::close(fds[0]);
+    RecordWriter out(fds[1]);
+    WriteRecords(native, out);
+    out.Flush();
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  ChildOutput result;
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fds[0], chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    result.bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fds[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.crashed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+  return result;
+}
+
+class RecordReader {
+ public:
+  explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
+  bool AtEnd() const { return at_ >= bytes_.size(); }
+  template <typename T>
+  bool Value(T& value) {
+    if (bytes_.size() - at_ < sizeof value) return false;
+    std::memcpy(&value, bytes_.data() + at_, sizeof value);
+    at_ += sizeof value;
+    return true;
+  }
+  bool Text(std::string_view& text) {
+    std::uint32_t size = 0;
+    if (!Value(size) || bytes_.size() - at_ < size) return false;
+    text = bytes_.substr(at_, size);
+    at_ += size;
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
+  const std::string native = NativePathFromText(path);
+  const std::string shown = ToUtf8(path);
+  if (!BeginsLikeCompoundFile(native)) {
     throw Failure("Not a workbook: " + shown + " (it is not an Excel 97-2003 workbook)");
   }
-  if (status != FREEXL_OK) throw Failure("Cannot open " + shown + ": " + Reason(status));
+  const ChildOutput child = RunFreexlInChild(native, shown);
+  const std::string damaged = "Cannot open " + shown + ": the file is damaged";
 
   auto book = std::make_unique<model::Workbook>();
   std::u16string ending(path.substr(path.size() >= 4 ? path.size() - 4 : 0));
@@ -138,79 +334,83 @@ std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
     return style;
   };
 
-  unsigned sheet_count = 0;
-  freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheet_count);
-  for (unsigned index = 0; index < sheet_count && index < 65535; ++index) {
-    const auto s = static_cast<unsigned short>(index);
-    const char* name = nullptr;
-    if (freexl_get_worksheet_name(handle.get(), s, &name) != FREEXL_OK || name == nullptr) {
-      throw Failure("Cannot open " + shown + ": the name of sheet " + std::to_string(index + 1) +
-                    " cannot be read");
-    }
-    std::u16string sheet_name = ToUtf16(name);
-    if (sheet_name.empty()) sheet_name = book->NextSheetName();
-    model::Sheet& sheet = book->AddSheet(std::move(sheet_name), model::SheetKind::kWorksheet);
-    unsigned rows = 0;
-    unsigned short columns = 0;
-    if (freexl_select_active_worksheet(handle.get(), s) != FREEXL_OK ||
-        freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) {
-      throw Failure("Cannot open " + shown + ": sheet \"" + name + "\" cannot be read");
-    }
-    if (rows > static_cast<unsigned>(model::kMaxRows)) rows = model::kMaxRows;
-    if (columns > model::kMaxColumns) columns = model::kMaxColumns;
-    for (unsigned r = 0; r < rows; ++r) {
-      const auto row = static_cast<std::int32_t>(r + 1);
-      for (unsigned short c = 0; c < columns; ++c) {
-        FreeXL_CellValue value;
-        if (freexl_get_cell_value(handle.get(), r, c, &value) != FREEXL_OK) continue;
-        const std::int32_t column = c + 1;
-        double number = 0;
-        switch (value.type) {
-          case FREEXL_CELL_INT:
-            sheet.Append(row, model::Cell::Number(column, value.value.int_value, 0));
-            break;
-          case FREEXL_CELL_DOUBLE:
-            sheet.Append(row, model::Cell::Number(column, value.value.double_value, 0));
-            break;
-          case FREEXL_CELL_TEXT:
-          case FREEXL_CELL_SST_TEXT:
-            if (value.value.text_value != nullptr && *value.value.text_value != '\0') {
-              const std::u16string text = ToUtf16(value.value.text_value);
-              sheet.Append(row, model::Cell::OwnedString(column, sheet.strings().Add(text), 0));
-            }
-            break;
-          case FREEXL_CELL_DATE:
-          case FREEXL_CELL_DATETIME:
-          case FREEXL_CELL_TIME: {
-            const std::string_view text = value.value.text_value ? value.value.text_value : "";
-            double fraction = 0;
-            std::uint32_t style = 0;
-            bool ok = false;
-            if (value.type == FREEXL_CELL_TIME) {
-              ok = TimeFractionFromText(text, &number);
-              style = style_for(time_style, 21);
-            } else if (DateSerialFromText(text, &number)) {
-              ok = true;
-              if (value.type == FREEXL_CELL_DATETIME && text.size() == 19 &&
-                  TimeFractionFromText(text.substr(11), &fraction)) {
-                number += fraction;
-              }
-              style = value.type == FREEXL_CELL_DATE ? style_for(date_style, 14)
-                                                     : style_for(datetime_style, 22);
-            }
-            if (ok) {
-              sheet.Append(row, model::Cell::Number(column, number, style));
-            } else if (!text.empty()) {
-              sheet.Append(row,
-                           model::Cell::OwnedString(column, sheet.strings().Add(ToUtf16(text)), 0));
-            }
-            break;
-          }
-          default:
-            break;
-        }
+  RecordReader in(child.bytes);
+  model::Sheet* sheet = nullptr;
+  bool ended = false;
+  while (!ended && !in.AtEnd()) {
+    char tag = 0;
+    in.Value(tag);
+    if (tag == 'F') {
+      std::int32_t status = 0;
+      std::uint8_t encrypted = 0;
+      if (!in.Value(status) || !in.Value(encrypted)) break;
+      if (encrypted != 0) throw Failure("This workbook is encrypted with a password: " + shown);
+      if (status == FREEXL_INVALID_CFBF_HEADER || status == FREEXL_CFBF_INVALID_SIGNATURE) {
+        throw Failure("Not a workbook: " + shown + " (it is not an Excel 97-2003 workbook)");
       }
+      if (status == FREEXL_BIFF_ILLEGAL_SHEET_INDEX) {
+        throw Failure("Cannot open " + shown + ": the name of sheet " +
+                      std::to_string(book->SheetCount() + 1) + " cannot be read");
+      }
+      if (status == FREEXL_BIFF_UNSELECTED_SHEET && sheet != nullptr) {
+        throw Failure("Cannot open " + shown + ": sheet \"" + ToUtf8(sheet->name()) +
+                      "\" cannot be read");
+      }
+      throw Failure("Cannot open " + shown + ": " + Reason(status));
     }
+    if (tag == 'S') {
+      std::string_view name;
+      if (!in.Text(name)) break;
+      std::u16string sheet_name = ToUtf16(name);
+      if (sheet_name.empty()) sheet_name = book->NextSheetName();
+      sheet = &book->AddSheet(std::move(sheet_name), model::SheetKind::kWorksheet);
+      continue;
+    }
+    if (tag == 'E') {
+      ended = true;
+      break;
+    }
+    unsigned r = 0;
+    unsigned short c = 0;
+    std::uint8_t kind_byte = 0;
+    if ((tag != 'N' && tag != 'T') || sheet == nullptr || !in.Value(r) || !in.Value(c) ||
+        !in.Value(kind_byte) || kind_byte > static_cast<std::uint8_t>(NumberKind::kTime)) {
+      break;
+    }
+    const auto row = static_cast<std::int32_t>(r + 1);
+    const std::int32_t column = c + 1;
+    const auto kind = static_cast<NumberKind>(kind_byte);
+    if (tag == 'N') {
+      double number = 0;
+      if (!in.Value(number)) break;
+      sheet->Append(row, model::Cell::Number(column, number, 0));
+      continue;
+    }
+    std::string_view text;
+    if (!in.Text(text)) break;
+    double number = 0;
+    double fraction = 0;
+    std::uint32_t style = 0;
+    bool ok = false;
+    if (kind == NumberKind::kTime) {
+      ok = TimeFractionFromText(text, &number);
+      style = style_for(time_style, 21);
+    } else if (kind != NumberKind::kPlain && DateSerialFromText(text, &number)) {
+      ok = true;
+      if (kind == NumberKind::kDateTime && text.size() == 19 &&
+          TimeFractionFromText(text.substr(11), &fraction)) {
+        number += fraction;
+      }
+      style = kind == NumberKind::kDate ? style_for(date_style, 14) : style_for(datetime_style, 22);
+    }
+    if (ok) {
+      sheet->Append(row, model::Cell::Number(column, number, style));
+    } else if (!text.empty()) {
+      sheet->Append(row, model::Cell::OwnedString(column, sheet->strings().Add(ToUtf16(text)), 0));
+    }
+  }
+  if (!ended) {
+    throw Failure(damaged + (child.crashed ? " (the legacy reader stopped on it)" : ""));
   }
   if (book->SheetCount() == 0) {
     throw Failure("Cannot open " + shown + ": it holds no worksheet");

@@ -71,6 +71,23 @@ TEST(ReadLegacyWorkbook, RefusesPasswordsAndOtherFiles) {
   EXPECT_EQ(message.rfind("Not a workbook: ", 0), 0u) << message;
 }
 
+// A string whose length runs past its record makes freexl read past a buffer of its own (found
+// by legacy_fuzz); the reader must answer with a failure or a workbook, and the program lives on.
+TEST(ReadLegacyWorkbook, SurvivesFreexlOnADamagedString) {
+  const std::u16string path = Data("legacy_damaged_string.xls");
+  std::string message;
+  try {
+    const auto book = OpenWorkbookFile(path);
+    EXPECT_GT(book->SheetCount(), 0u);
+  } catch (const Failure& f) {
+    message = ToUtf8(f.description());
+    EXPECT_EQ(message.rfind("Cannot open " + ToUtf8(path) + ": ", 0), 0u) << message;
+  }
+  // The same file again, and a sound one after it: nothing was left behind by the first.
+  EXPECT_EQ(FailureOf(path), message.empty() ? "(no failure)" : message);
+  EXPECT_EQ(OpenWorkbookFile(Data("legacy_values.xls"))->SheetCount(), 4u);
+}
+
 TEST(DateSerialFromText, NumbersDatesAsTheApplicationDoes) {
   struct Case {
     const char* text;
