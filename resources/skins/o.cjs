@@ -1,5 +1,5 @@
 /* An example skin: copy to x/o.cjs beside the brintova executable. It is a Qt style sheet. */
-QWidget#Form1 { background-color: #eef2f7; }
+QWidget#Form1, QWidget#Form1 QGroupBox, QWidget#Form1 QRadioButton { background-color: #eef2f7; }
 QGroupBox { font-weight: bold; border: 1px solid #9aaec8; border-radius: 4px; margin-top: 10px; }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; color: #23406b; }
 QPushButton { background-color: #dbe6f4; border: 1px solid #7d98bd; border-radius: 4px; color: #1c3150; }
