@@ -1,6 +1,8 @@
 // Times the folder scan ("Add All" with "*") over a generated tree: `folders` folders of
-// `files` files each, made under /tmp at run time and removed afterwards. The file list is a
-// vector. Usage: filelist_bench [folders=1000] [files-per-folder=100]
+// `files` files each, made under /tmp at run time and removed afterwards. The rows go to a
+// plain vector, or with --qt to the window's own list view (shown, offscreen unless a display
+// platform is chosen) with the event pump running as in the program.
+// Usage: filelist_bench [--qt] [folders=1000] [files-per-folder=100]
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -8,9 +10,19 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#ifdef BRINTOVA_BENCH_QT
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "ui/file_list_view.h"
+#endif
 
 #include "filelist/add_folder.h"
 #include "platform/posix/posix_file_queries.h"
@@ -35,7 +47,9 @@ class VectorList : public ListView {
 // Only the list, the pointer and the event pump are used by the scan.
 class BenchForm : public Form {
  public:
-  VectorList list;
+  explicit BenchForm(ListView& rows) : list(rows) {}
+  ListView& list;
+  std::function<void()> pump;  // runs pending window events, when there is a window
   long long events = 0;
   std::int32_t pointer = kPointerDefault;
 
@@ -52,7 +66,10 @@ class BenchForm : public Form {
   std::int32_t MousePointer() override { return pointer; }
   void SetMousePointer(std::int32_t state) override { pointer = state; }
   void LoadMouseIcon(std::u16string_view) override {}
-  void DoEvents() override { ++events; }
+  void DoEvents() override {
+    ++events;
+    if (pump) pump();
+  }
   std::vector<Control*> Controls() override { return {}; }
   ListView& ListView1() override { return list; }
   ComboBox& Combo1() override { throw Failure(u"not in the benchmark"); }
@@ -71,8 +88,7 @@ class AnswerDialogs : public Dialogs {
     ++boxes;
     return MessageResult::kOk;
   }
-  std::u16string InputBox(std::u16string_view, std::u16string_view,
-                          std::u16string_view) override {
+  std::u16string InputBox(std::u16string_view, std::u16string_view, std::u16string_view) override {
     return u"*";
   }
 };
@@ -133,8 +149,17 @@ void MakeTree(const std::string& root, int folders, int files) {
 
 int main(int argc, char** argv) {
   using namespace brintova;
-  const int folders = argc > 1 ? std::atoi(argv[1]) : 1000;
-  const int files = argc > 2 ? std::atoi(argv[2]) : 100;
+  bool qt = false;
+  std::vector<int> numbers;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--qt") == 0) {
+      qt = true;
+    } else {
+      numbers.push_back(std::atoi(argv[i]));
+    }
+  }
+  const int folders = numbers.size() > 0 ? numbers[0] : 1000;
+  const int files = numbers.size() > 1 ? numbers[1] : 100;
   char pattern[] = "/tmp/brintova-bench-XXXXXX";
   if (mkdtemp(pattern) == nullptr) {
     std::perror("mkdtemp");
@@ -146,7 +171,32 @@ int main(int argc, char** argv) {
   MakeTree(root, folders, files);
   std::printf("generate  %d folders x %d files: %.2f s\n", folders, files, Seconds(start));
 
-  BenchForm form;
+  VectorList vector_list;
+  ListView* rows = &vector_list;
+#ifdef BRINTOVA_BENCH_QT
+  if (qt && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  std::unique_ptr<QApplication> application;
+  std::unique_ptr<FileListView> view;
+  if (qt) {
+    application = std::make_unique<QApplication>(argc, argv);
+    view = std::make_unique<FileListView>();
+    view->AddColumnHeader(u"Excel File(s)");
+    view->resize(520, 105);
+    view->show();
+    rows = view.get();
+  }
+#else
+  if (qt) {
+    std::fprintf(stderr, "--qt needs a build with the desktop program (BRINTOVA_GUI=ON)\n");
+    return 2;
+  }
+#endif
+  BenchForm form(*rows);
+#ifdef BRINTOVA_BENCH_QT
+  if (qt) form.pump = [] { QCoreApplication::processEvents(); };
+#endif
   AnswerDialogs dialogs;
   PosixFileQueries queries;
   FixedShell shell;
@@ -155,13 +205,15 @@ int main(int argc, char** argv) {
   NoServer server;
   Ports ports{form, dialogs, settings, queries, shell, server};
 
+  std::printf("list: %s\n", qt ? "the window's list view (Qt model/view)" : "vector");
   for (int run = 1; run <= 3; ++run) {
-    form.list.rows.clear();
+    form.list.Clear();
+    form.events = 0;
     start = std::chrono::steady_clock::now();
     PushButton6_Click(ports);
-    std::printf("scan run %d: %zu rows, %lld event passes, %d boxes: %.3f s\n", run,
-                form.list.rows.size(), form.events, dialogs.boxes, Seconds(start));
+    std::printf("scan run %d: %d rows, %lld event passes, %d boxes: %.3f s\n", run,
+                form.list.Count(), form.events, dialogs.boxes, Seconds(start));
   }
   std::filesystem::remove_all(root);
-  return form.list.rows.size() == static_cast<std::size_t>(folders) * files ? 0 : 1;
+  return form.list.Count() == folders * files ? 0 : 1;
 }
