@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/model/workbook.h"
 
 namespace brintova::engine::model {
@@ -149,6 +151,12 @@ TEST(DisplayedText, RendersEachCellTypeThroughItsStyle) {
       {Cell::Boolean(1, true, 0), u"TRUE"},
       {Cell::Error(1, ErrorValue::kDiv0, 0), u"#DIV/0!"},
       {Cell::Empty(1, two_places), u""},
+      // Not-a-number and infinity reach the model from loose files; they show as the error a
+      // calculation that overflows shows, whatever the format.
+      {Cell::Number(1, std::numeric_limits<double>::quiet_NaN(), 0), u"#NUM!"},
+      {Cell::Number(1, std::numeric_limits<double>::infinity(), two_places), u"#NUM!"},
+      {Cell::Number(1, -std::numeric_limits<double>::infinity(), date), u"#NUM!"},
+      {Cell::Number(1, 2.5, StyleTable::kMissingStyle), u"2.5"},  // a style past the table
   };
   std::u16string out = u"left over";
   for (const Case& c : cases) {

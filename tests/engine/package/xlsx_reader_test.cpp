@@ -135,6 +135,15 @@ std::vector<RefusalCase> RefusalCases() {
                        R"(<worksheet><sheetData><row><c t="inlineStr"><is><t>&b;</t></is></c>)"
                        R"(</row></sheetData></worksheet>)")),
                    "DOCTYPE"});
+  // An external entity in another part: never fetched, never expanded, the DTD alone refuses.
+  cases.push_back(
+      {"ExternalEntityInSharedStrings",
+       MakeZip(MinimalWorkbook(
+           R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)", "",
+           R"(<?xml version="1.0"?><!DOCTYPE sst [<!ENTITY x SYSTEM "file:///etc/passwd">]>)"
+           R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+           R"(<si><t>&x;</t></si></sst>)")),
+       "xl/sharedStrings.xml"});
   cases.push_back({"MalformedXml",
                    MakeZip(MinimalWorkbook(R"(<row r="1"><c r="A1"><v>1</v></row>)")),
                    "xl/worksheets/sheet1.xml (line 1) is not valid XML"});
