@@ -105,9 +105,11 @@ STANDARD ERROR
 
 EXIT STATUS
     0  every workbook was processed and its result saved
-    1  a failure was reported
-    2  usage error (unknown operation, missing --param, no files, unusable DIR, ...); nothing
-       was read or written
+    1  a failure was reported: a workbook or folder that could not be read, processed or
+       saved, or a result that exists already without --overwrite
+    2  usage error (unknown operation or mode, missing --param, no files, folders holding
+       no files, a DIR that cannot be created or written, ...); no workbook was read and
+       nothing was written
 )manual";
   return text;
 }
