@@ -178,6 +178,13 @@ TEST_F(RunEndToEndTest, DroppedWorkbookInANewWorkbookAsksForTheNumberAndShowsOnl
   EXPECT_EQ(Shown(2, 2), "Ada");
   EXPECT_EQ(Shown(5, 6), "fre");  // free sample
   EXPECT_EQ(Shown(1, 7), "");     // nothing beyond the used range
+
+  // Closing the main window leaves the results open and their instance running.
+  window().close();
+  EXPECT_FALSE(window().isVisible());
+  EXPECT_TRUE(results().isVisible());
+  EXPECT_EQ(results().EntryCount(), 1);
+  EXPECT_TRUE(ExcelExtract::IsExcelRunning(desktop->ports().server));
 }
 
 }  // namespace
