@@ -95,7 +95,8 @@ SaveTarget ResolveSaveTarget(const QString& chosen_path, const QString& chosen_f
 }
 
 ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
-  setWindowTitle(QStringLiteral("Brintova \u2014 Results"));
+  // The desktop adds the program's name after the title ("Results — Brintova").
+  setWindowTitle(QStringLiteral("Results"));
   resize(960, 640);
 
   prompts_.confirm = [this](const QString& question) {
