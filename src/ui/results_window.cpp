@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -19,6 +20,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/package/save_workbook.h"
 #include "platform/failure.h"
@@ -349,11 +351,29 @@ void ResultsWindow::ShowSheet(int tab) {
     return;
   }
   grid_->setModel(model_);
+  FitColumns();
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { UpdateFormulaBar(); });
   stack_->setCurrentWidget(grid_);
   grid_->setCurrentIndex(model_->index(0, 0));
   UpdateFormulaBar();
+}
+
+void ResultsWindow::FitColumns() {
+  // Only the first rows and columns are measured, so a huge used range costs no more than a
+  // screenful; a very long text gets a wide column, not one that pushes the rest out of view.
+  constexpr int kRowsMeasured = 100, kColumnsMeasured = 64, kWidest = 320, kPadding = 12;
+  const QFontMetrics metrics = grid_->fontMetrics();
+  const int rows = std::min(model_->rowCount(), kRowsMeasured);
+  const int columns = std::min(model_->columnCount(), kColumnsMeasured);
+  for (int column = 0; column < columns; ++column) {
+    int width = grid_->horizontalHeader()->defaultSectionSize();
+    for (int row = 0; row < rows && width < kWidest; ++row) {
+      const QString text = model_->CellText(model_->index(row, column));
+      if (!text.isEmpty()) width = std::max(width, metrics.horizontalAdvance(text) + kPadding);
+    }
+    grid_->setColumnWidth(column, std::min(width, kWidest));
+  }
 }
 
 void ResultsWindow::ShowNote(const QString& text) {

@@ -118,6 +118,8 @@ class ResultsWindow : public QWidget {
   void RemoveEntry(int entry);
   void ShowEntry(int entry);
   void ShowSheet(int tab);
+  // Widens the grid's columns to the texts of the sheet's first rows, up to a limit.
+  void FitColumns();
   void ShowNote(const QString& text);
   void UpdateFormulaBar();
   void UpdateButtons();

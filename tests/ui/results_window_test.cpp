@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <deque>
@@ -122,6 +123,22 @@ TEST(ResultsWindow, ListsEachInstanceOnceAsItIsMadeVisible) {
   EXPECT_EQ(r.window.CurrentEntry(), 0);
   EXPECT_EQ(r.window.sheet_model()->CellText(r.window.sheet_model()->index(0, 0)),
             QStringLiteral("one"));
+}
+
+TEST(ResultsWindow, ColumnsWidenToTheirTextsUpToALimit) {
+  Results r;
+  const std::u16string digits = u"3006202412345678901234";
+  const std::u16string essay(500, u'x');
+  r.ShowNewBook({{{1, 1}, u"ab"}, {{3, 2}, digits}, {{2, 3}, essay}, {{1, 200}, digits}});
+  const QTableView& grid = r.window.grid();
+  const QFontMetrics metrics = grid.fontMetrics();
+  // A short text keeps the ordinary width; a long number is shown whole; a very long text gets
+  // a wide column that leaves room for the rest; columns far to the right are not measured.
+  EXPECT_EQ(grid.columnWidth(0), grid.horizontalHeader()->defaultSectionSize());
+  EXPECT_GE(grid.columnWidth(1), metrics.horizontalAdvance(ToQString(digits)));
+  EXPECT_LT(grid.columnWidth(2), metrics.horizontalAdvance(ToQString(essay)));
+  EXPECT_GT(grid.columnWidth(2), grid.columnWidth(1));
+  EXPECT_EQ(grid.columnWidth(199), grid.horizontalHeader()->defaultSectionSize());
 }
 
 TEST(ResultsWindow, PicksUpInstancesVisibleBeforeItWasAttached) {
