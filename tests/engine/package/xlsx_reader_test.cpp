@@ -128,6 +128,11 @@ std::vector<RefusalCase> RefusalCases() {
   cases.push_back({"CompoundFileWithoutEncryption", plain_compound, "OLE compound file", true});
   const std::string good = MakeZip(MinimalWorkbook(R"(<row r="1"><c r="A1"><v>1</v></c></row>)"));
   cases.push_back({"TruncatedZip", good.substr(0, good.size() / 2), "zip"});
+  // A stored part whose bytes changed after packing: its checksum no longer matches.
+  std::string altered =
+      MakeZip(MinimalWorkbook(R"(<row r="1"><c r="A1"><v>1234</v></c></row>)"), 0);
+  altered[altered.find("1234")] = '9';
+  cases.push_back({"PartFailsItsChecksum", altered, "damaged at part xl/worksheets/sheet1.xml"});
   cases.push_back({"Doctype",
                    MakeZip(WorkbookWithSheetPart(
                        R"(<?xml version="1.0"?><!DOCTYPE lol [<!ENTITY a "aaaaaaaaaa">)"
