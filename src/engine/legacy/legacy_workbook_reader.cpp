@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -122,6 +123,8 @@ namespace {
 // there becomes a failure naming the file instead of ending the program. The child writes
 // records: 'F' status encrypted (a freexl failure), 'S' name (a sheet), 'N' row column kind
 // number, 'T' row column text, 'E' (the end). Texts are freexl's UTF-8.
+constexpr unsigned kChildSeconds = 120;
+
 enum class NumberKind : std::uint8_t { kPlain, kDate, kDateTime, kTime };
 
 class RecordWriter {
@@ -244,6 +247,7 @@ void WriteRecords(const std::string& native, RecordWriter& out) {
 struct ChildOutput {
   std::string bytes;
   bool crashed = false;
+  bool timed_out = false;
 };
 
 ChildOutput RunFreexlInChild(const std::string& native, const std::string& shown) {
@@ -262,6 +266,10 @@ ChildOutput RunFreexlInChild(const std::string& native, const std::string& shown
 #endif
     ::close(fds[0]);
     RecordWriter out(fds[1]);
+    // The largest legacy sheet (65,536 x 256 cells) reads in seconds; a file that keeps
+    // freexl busy for minutes is looping, and the default action of SIGALRM ends the child.
+    std::signal(SIGALRM, SIG_DFL);
+    ::alarm(kChildSeconds);
     WriteRecords(native, out);
     out.Flush();
     ::_exit(0);
@@ -280,6 +288,7 @@ ChildOutput RunFreexlInChild(const std::string& native, const std::string& shown
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.crashed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+  result.timed_out = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
   return result;
 }
 
@@ -410,7 +419,10 @@ std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path) {
     }
   }
   if (!ended) {
-    throw Failure(damaged + (child.crashed ? " (the legacy reader stopped on it)" : ""));
+    throw Failure(damaged + (child.timed_out ? " (the legacy reader gave up on it after " +
+                                                   std::to_string(kChildSeconds) + " seconds)"
+                             : child.crashed ? " (the legacy reader stopped on it)"
+                                             : ""));
   }
   if (book->SheetCount() == 0) {
     throw Failure("Cannot open " + shown + ": it holds no worksheet");
