@@ -57,6 +57,11 @@ TEST(ReadLegacyWorkbook, ReadsSheetsInOrderWithTheirValues) {
   for (const Case& c : cases) {
     EXPECT_EQ(Shown(*book, 0, c.row, c.column), c.shown) << c.row << "," << c.column;
   }
+  // What freexl does not hand over at all, and the README says is lost: truth values (D2 holds
+  // TRUE), formula results (H1 holds =B2*2, cached 246) and sheet visibility.
+  EXPECT_EQ(Shown(*book, 0, 2, 4), "");
+  EXPECT_EQ(Shown(*book, 0, 1, 8), "");
+  EXPECT_EQ(book->sheet(1).visibility(), model::Visibility::kVisible);
   EXPECT_EQ(Shown(*book, 2, 3, 2), "x");
   EXPECT_TRUE(book->sheet(3).used_range().empty());
 }
