@@ -18,7 +18,67 @@ void AppendCodePoint(std::u16string& out, std::uint32_t cp) {
   }
 }
 
+// The code point of the well-formed UTF-8 sequence at in[i], and its length in bytes; a length
+// of 0 when the bytes there are not one.
+struct Utf8Sequence {
+  std::uint32_t code_point = 0;
+  int length = 0;
+};
+
+Utf8Sequence ReadUtf8Sequence(std::string_view in, std::size_t i) {
+  const auto b0 = static_cast<unsigned char>(in[i]);
+  if (b0 < 0x80) return {b0, 1};
+  int length = 0;
+  std::uint32_t cp = 0;
+  std::uint32_t min = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    length = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return {};
+  }
+  if (i + length > in.size()) return {};
+  for (int k = 1; k < length; ++k) {
+    const auto b = static_cast<unsigned char>(in[i + k]);
+    if ((b & 0xC0) != 0x80) return {};
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
+  return {cp, length};
+}
+
 }  // namespace
+
+void AppendUtf8(std::string& out, char32_t code_point) {
+  const std::uint32_t cp = code_point;
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Sequence sequence = ReadUtf8Sequence(bytes, i);
+    if (sequence.length == 0) return false;
+    i += sequence.length;
+  }
+  return true;
+}
 
 // Decodes UTF-8; each invalid byte becomes `bad(byte)`.
 template <typename Bad>
@@ -27,39 +87,14 @@ std::u16string DecodeUtf8(std::string_view in, Bad bad) {
   out.reserve(in.size());
   std::size_t i = 0;
   while (i < in.size()) {
-    const auto b0 = static_cast<unsigned char>(in[i]);
-    if (b0 < 0x80) {
-      out.push_back(b0);
+    const Utf8Sequence sequence = ReadUtf8Sequence(in, i);
+    if (sequence.length == 0) {
+      out.push_back(bad(static_cast<unsigned char>(in[i])));
       ++i;
-      continue;
+    } else {
+      AppendCodePoint(out, sequence.code_point);
+      i += sequence.length;
     }
-    int length = 0;
-    std::uint32_t cp = 0;
-    std::uint32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-      length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      length = 4, cp = b0 & 0x07, min = 0x10000;
-    }
-    bool valid = length > 0 && i + length <= in.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const auto b = static_cast<unsigned char>(in[i + k]);
-      if ((b & 0xC0) != 0x80) {
-        valid = false;
-      } else {
-        cp = (cp << 6) | (b & 0x3F);
-      }
-    }
-    if (valid && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) valid = false;
-    if (!valid) {
-      out.push_back(bad(b0));
-      ++i;
-      continue;
-    }
-    AppendCodePoint(out, cp);
-    i += length;
   }
   return out;
 }
@@ -78,21 +113,7 @@ std::string EncodeUtf8(std::u16string_view in, Lone lone) {
       if (lone(static_cast<char16_t>(cp), out)) continue;
       cp = kReplacement;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    AppendUtf8(out, cp);
   }
   return out;
 }

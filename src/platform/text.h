@@ -17,6 +17,12 @@ std::string ToUtf8(std::u16string_view utf16);
 std::u16string TextFromNativePath(std::string_view bytes);
 std::string NativePathFromText(std::u16string_view text);
 
+// Appends one code point (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t code_point);
+// True when every byte belongs to a well-formed UTF-8 sequence (no overlong forms, surrogates
+// or code points past U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
 // Decimal text of a whole number ("-1", "0", "10"): no spaces, a minus sign when negative.
 std::u16string DecimalText(long long value);
 

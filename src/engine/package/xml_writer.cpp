@@ -1,6 +1,8 @@
 // Escaping of text for package parts.
 #include "engine/package/xml_writer.h"
 
+#include "platform/text.h"
+
 namespace brintova::engine::package {
 
 namespace {
@@ -24,24 +26,6 @@ bool IsHex(char16_t c) {
 bool LooksLikePackageEscape(std::u16string_view text, std::size_t i) {
   if (i + 7 > text.size() || text[i + 1] != u'x' || text[i + 6] != u'_') return false;
   return IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) && IsHex(text[i + 5]);
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 void AppendEscaped(std::string& out, std::u16string_view text, bool attribute) {
@@ -85,12 +69,12 @@ void AppendEscaped(std::string& out, std::u16string_view text, bool attribute) {
       AppendPackageEscape(out, c);
     } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
                text[i + 1] <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
+      brintova::AppendUtf8(out, 0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       AppendPackageEscape(out, c);
     } else {
-      AppendUtf8(out, c);
+      brintova::AppendUtf8(out, c);
     }
   }
 }

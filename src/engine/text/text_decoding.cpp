@@ -39,39 +39,6 @@ std::u16string DecodeWindows1252(std::string_view bytes) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  const std::size_t n = bytes.size();
-  while (i < n) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    if (b0 < 0x80) {
-      ++i;
-      continue;
-    }
-    int length = 0;
-    std::uint32_t cp = 0;
-    std::uint32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-      length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + length > n) return false;
-    for (int k = 1; k < length; ++k) {
-      const auto b = static_cast<unsigned char>(bytes[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
-
 DecodedText DecodeTextBytes(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) {
     // A mark promises UTF-8; stray bad bytes after it become U+FFFD rather than a code page.

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
+
 namespace brintova::engine::textfile {
 
 enum class TextEncoding { kUtf8, kUtf8WithBom, kUtf16Le, kUtf16Be, kWindows1252 };
@@ -14,8 +16,8 @@ struct DecodedText {
   TextEncoding encoding = TextEncoding::kUtf8;
 };
 
-// True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
+// Whether the bytes are well-formed UTF-8 decides between UTF-8 and the code page.
+using brintova::IsValidUtf8;
 
 // Never fails: a UTF-16 file with an odd byte count loses its last byte, lone surrogates stay.
 DecodedText DecodeTextBytes(std::string_view bytes);
