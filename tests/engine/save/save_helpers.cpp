@@ -1,9 +1,6 @@
 // Helpers of the save tests.
 #include "save_helpers.h"
 
-#include <stdlib.h>
-#include <zip.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -22,57 +19,8 @@ std::string DataPath(const std::string& name) {
   return std::string(BRINTOVA_TEST_DATA) + "/" + name;
 }
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = fs::temp_directory_path().string() + "/brintova-save-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::vector<std::string> ScratchFolder::Entries() const {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(path_)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 void CopyFile(const std::string& from, const std::string& to) {
   fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-}
-
-std::map<std::string, std::string> ZipEntries(const std::string& path) {
-  int code = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
-  if (archive == nullptr) throw std::runtime_error("not a zip: " + path);
-  std::map<std::string, std::string> entries;
-  const zip_int64_t count = zip_get_num_entries(archive, 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
-    zip_stat_t stat;
-    zip_stat_index(archive, i, 0, &stat);
-    std::string contents(stat.size, '\0');
-    zip_file_t* file = zip_fopen_index(archive, i, 0);
-    const zip_int64_t got = file ? zip_fread(file, contents.data(), stat.size) : -1;
-    if (file) zip_fclose(file);
-    if (got != static_cast<zip_int64_t>(stat.size)) {
-      zip_discard(archive);
-      throw std::runtime_error(std::string("cannot read entry ") + stat.name + " of " + path);
-    }
-    entries[stat.name] = std::move(contents);
-  }
-  zip_discard(archive);
-  return entries;
 }
 
 std::vector<std::string> ChangedEntries(const std::map<std::string, std::string>& before,

@@ -11,30 +11,19 @@
 #include <vector>
 
 #include "engine/model/workbook.h"
+#include "support/scratch_files.h"
 
 namespace brintova::engine::savetest {
 
 // The test data folder (tests/data).
 std::string DataPath(const std::string& name);
 
-// An empty folder for one test, removed with its contents at the end of the scope.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  std::vector<std::string> Entries() const;  // file names in the folder, sorted
+using testfiles::ReadBytes;
+using testfiles::ScratchFolder;
+using testfiles::ZipEntries;
 
- private:
-  std::string path_;
-};
-
-std::string ReadBytes(const std::string& path);
 void CopyFile(const std::string& from, const std::string& to);
 
-// Entry name -> uncompressed contents.
-std::map<std::string, std::string> ZipEntries(const std::string& path);
 // Names of the entries of `before` that are missing from `after` or differ in content.
 std::vector<std::string> ChangedEntries(const std::map<std::string, std::string>& before,
                                         const std::map<std::string, std::string>& after);
