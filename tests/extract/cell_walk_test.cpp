@@ -21,7 +21,7 @@ using testing::ChartSheet;
 using testing::FakeForm;
 using testing::FakeServer;
 using testing::FakeSheet;
-using testing::FakeSheetSpec;
+using testing::FakeSheetContent;
 using testing::RecordingServer;
 using testing::Worksheet;
 
@@ -43,7 +43,7 @@ struct Walk {
   std::shared_ptr<Workbook> source;
   std::shared_ptr<Workbook> output;
 
-  explicit Walk(std::vector<FakeSheetSpec> sheets, bool new_sheet = true) {
+  explicit Walk(std::vector<FakeSheetContent> sheets, bool new_sheet = true) {
     form.option1.value = new_sheet;
     form.option2.value = !new_sheet;
     server.AddFile(u"C:\\in\\a.xlsx", std::move(sheets));
@@ -116,7 +116,7 @@ TEST(CellWalk, NewSheetTakesTheFirstFreeName) {
 }
 
 TEST(CellWalk, AFailingCellEndsTheWalkAndKeepsWhatWasWritten) {
-  FakeSheetSpec data = Worksheet(u"Data", {{"A1", u"a"}, {"B2", u"b"}, {"D4", u"d"}});
+  FakeSheetContent data = Worksheet(u"Data", {{"A1", u"a"}, {"B2", u"b"}, {"D4", u"d"}});
   data.failing_cells.emplace_back(At("C3"), Failure(u"Unable to get the Text property"));
   for (const bool new_sheet : {true, false}) {
     Walk walk({data, Worksheet(u"Later", {{"A2", u"later"}})}, new_sheet);
@@ -229,10 +229,10 @@ TEST(CellWalk, SeventeenBillionPositionsTakeNoTimeWhenTheServerTellsTheNextCell)
 TEST(CellWalk, SkippingEmptyPositionsGivesTheSameResultsAsVisitingEveryOne) {
   std::mt19937 random(20150219);
   for (int round = 0; round < 40; ++round) {
-    std::vector<FakeSheetSpec> sheets;
+    std::vector<FakeSheetContent> sheets;
     const int sheet_count = 1 + static_cast<int>(random() % 3);
     for (int s = 0; s < sheet_count; ++s) {
-      FakeSheetSpec sheet = Worksheet(u"S" + DecimalText(s));
+      FakeSheetContent sheet = Worksheet(u"S" + DecimalText(s));
       const int cells = static_cast<int>(random() % 8);
       for (int c = 0; c < cells; ++c) {
         const CellPosition at{1 + static_cast<std::int32_t>(random() % 30),

@@ -125,14 +125,15 @@ TEST(FakeServer, NextCellWithContentAgreesWithAFullScan) {
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
     FakeServer server;
-    FakeSheetSpec spec = Worksheet(u"S");
+    FakeSheetContent sheet_content = Worksheet(u"S");
     for (int c = 0, n = static_cast<int>(random() % 10); c < n; ++c) {
-      spec.cells.emplace_back(CellPosition{1 + static_cast<std::int32_t>(random() % 9),
-                                           1 + static_cast<std::int32_t>(random() % 9)},
-                              u"x");
+      sheet_content.cells.emplace_back(CellPosition{1 + static_cast<std::int32_t>(random() % 9),
+                                                    1 + static_cast<std::int32_t>(random() % 9)},
+                                       u"x");
     }
-    if (round % 3 == 0) spec.failing_cells.emplace_back(CellPosition{5, 5}, Failure(u"bad"));
-    server.AddFile(u"/s.xlsx", {spec});
+    if (round % 3 == 0)
+      sheet_content.failing_cells.emplace_back(CellPosition{5, 5}, Failure(u"bad"));
+    server.AddFile(u"/s.xlsx", {sheet_content});
     auto sheet =
         server.CreateObject(u"Excel.Application")->Workbooks().Open(u"/s.xlsx")->Sheets().Item(1);
     const CellPosition end{1 + static_cast<std::int32_t>(random() % 9),
@@ -142,9 +143,11 @@ TEST(FakeServer, NextCellWithContentAgreesWithAFullScan) {
         std::optional<CellPosition> expected;
         for (std::int32_t r = row, c = column; r <= end.row && !expected; ++r, c = 1) {
           for (; c <= end.column && !expected; ++c) {
-            bool content = r == 5 && c == 5 && round % 3 == 0;
-            for (const auto& [at, text] : spec.cells) content = content || at == CellPosition{r, c};
-            if (content) expected = CellPosition{r, c};
+            bool has_content = r == 5 && c == 5 && round % 3 == 0;
+            for (const auto& [at, text] : sheet_content.cells) {
+              has_content = has_content || at == CellPosition{r, c};
+            }
+            if (has_content) expected = CellPosition{r, c};
           }
         }
         const auto answer = sheet->NextCellWithContent({row, column}, end);

@@ -44,15 +44,15 @@ CellPosition At(std::string_view a1) {
   return cell;
 }
 
-FakeSheetSpec Worksheet(std::u16string name,
-                        std::vector<std::pair<std::string, std::u16string>> cells) {
-  FakeSheetSpec spec{std::move(name), {}, SheetKind::kWorksheet, {}};
-  for (auto& [a1, text] : cells) spec.cells.emplace_back(At(a1), std::move(text));
-  return spec;
+FakeSheetContent Worksheet(std::u16string name,
+                           std::vector<std::pair<std::string, std::u16string>> cells) {
+  FakeSheetContent content{std::move(name), {}, SheetKind::kWorksheet, {}};
+  for (auto& [a1, text] : cells) content.cells.emplace_back(At(a1), std::move(text));
+  return content;
 }
 
-FakeSheetSpec ChartSheet(std::u16string name) {
-  return FakeSheetSpec{std::move(name), {}, SheetKind::kChart, {}};
+FakeSheetContent ChartSheet(std::u16string name) {
+  return FakeSheetContent{std::move(name), {}, SheetKind::kChart, {}};
 }
 
 // ---------------------------------------------------------------------------------- FakeSheet
@@ -310,10 +310,10 @@ std::shared_ptr<Workbook> FakeApplication::OpenFile(std::u16string_view path) {
   if (file->failure) throw *file->failure;
   auto book =
       std::make_shared<FakeWorkbook>(*server_, *this, std::u16string(path), FileNameOf(path));
-  for (const FakeSheetSpec& spec : file->sheets) {
-    auto sheet = std::make_shared<FakeSheet>(*server_, *this, spec.name, spec.kind);
-    for (const auto& [cell, text] : spec.cells) sheet->Put(cell, text);
-    for (const auto& [cell, failure] : spec.failing_cells) sheet->PutFailing(cell, failure);
+  for (const FakeSheetContent& content : file->sheets) {
+    auto sheet = std::make_shared<FakeSheet>(*server_, *this, content.name, content.kind);
+    for (const auto& [cell, text] : content.cells) sheet->Put(cell, text);
+    for (const auto& [cell, failure] : content.failing_cells) sheet->PutFailing(cell, failure);
     book->AppendSheet(std::move(sheet));
   }
   workbooks_.push_back(book);
@@ -335,7 +335,7 @@ std::shared_ptr<Workbook> FakeApplication::Open(const OpenArguments& arguments) 
 
 // --------------------------------------------------------------------------------- FakeServer
 
-void FakeServer::AddFile(std::u16string path, std::vector<FakeSheetSpec> sheets) {
+void FakeServer::AddFile(std::u16string path, std::vector<FakeSheetContent> sheets) {
   files_.insert_or_assign(std::move(path), File{std::move(sheets), std::nullopt});
 }
 

@@ -21,7 +21,7 @@ namespace brintova::testing {
 CellPosition At(std::string_view a1);
 
 // One sheet of a registered workbook file: texts as the server displays them.
-struct FakeSheetSpec {
+struct FakeSheetContent {
   std::u16string name;
   std::vector<std::pair<CellPosition, std::u16string>> cells;
   SheetKind kind = SheetKind::kWorksheet;
@@ -29,10 +29,10 @@ struct FakeSheetSpec {
   std::vector<std::pair<CellPosition, Failure>> failing_cells;
 };
 
-// A worksheet spec from A1 references: Worksheet(u"Data", {{"A1", u"x"}, {"C5", u"y"}}).
-FakeSheetSpec Worksheet(std::u16string name,
-                        std::vector<std::pair<std::string, std::u16string>> cells = {});
-FakeSheetSpec ChartSheet(std::u16string name);
+// A worksheet's content from A1 references: Worksheet(u"Data", {{"A1", u"x"}, {"C5", u"y"}}).
+FakeSheetContent Worksheet(std::u16string name,
+                           std::vector<std::pair<std::string, std::u16string>> cells = {});
+FakeSheetContent ChartSheet(std::u16string name);
 
 struct FakeCell {
   std::u16string text;           // Text as displayed; a written Value is displayed as stored
@@ -158,7 +158,7 @@ class FakeServer : public SpreadsheetServer {
  public:
   // Workbook files that Workbooks.Open finds; each Open gets its own copy. Any other path
   // fails with "File not found: <path>".
-  void AddFile(std::u16string path, std::vector<FakeSheetSpec> sheets);
+  void AddFile(std::u16string path, std::vector<FakeSheetContent> sheets);
   // A path whose Open fails with `failure` (locked, not a workbook, ...).
   void AddUnreadableFile(std::u16string path, Failure failure);
 
@@ -189,7 +189,7 @@ class FakeServer : public SpreadsheetServer {
   void Enter(const char* call);
   std::int64_t NextShowOrder() { return ++show_order_; }
   struct File {
-    std::vector<FakeSheetSpec> sheets;
+    std::vector<FakeSheetContent> sheets;
     std::optional<Failure> failure;
   };
   const File* FindFile(std::u16string_view path) const;
