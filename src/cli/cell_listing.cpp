@@ -1,19 +1,13 @@
 // The cell listing of "brintova-cli text".
 #include "cli/cell_listing.h"
 
-#include <algorithm>
-
+#include "engine/model/cell.h"
 #include "platform/text.h"
 
 namespace brintova::cli {
 
 std::string CellAddress(CellPosition cell) {
-  std::string letters;
-  for (std::int32_t column = cell.column; column > 0; column = (column - 1) / 26) {
-    letters.push_back(static_cast<char>('A' + (column - 1) % 26));
-  }
-  std::reverse(letters.begin(), letters.end());
-  return letters + std::to_string(cell.row);
+  return engine::model::CellReference(cell.row, cell.column);
 }
 
 std::string EscapeField(std::u16string_view text) {

@@ -9,14 +9,6 @@ namespace brintova::cli {
 
 namespace {
 
-std::u16string AsciiLower(std::u16string_view text) {
-  std::u16string lower(text);
-  for (char16_t& c : lower) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
-  return lower;
-}
-
 std::u16string_view FileNameOf(std::u16string_view path) {
   const std::size_t slash = path.rfind(u'/');
   return slash == std::u16string_view::npos ? path : path.substr(slash + 1);

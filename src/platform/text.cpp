@@ -143,4 +143,21 @@ std::u16string DecimalText(long long value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
+std::u16string AsciiLower(std::u16string_view text) {
+  std::u16string lower(text);
+  for (char16_t& c : lower) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return lower;
+}
+
+std::u16string LowerCaseExtension(std::u16string_view path) {
+  const std::size_t slash = path.rfind(u'/');
+  const std::size_t dot = path.rfind(u'.');
+  if (dot == std::u16string_view::npos || (slash != std::u16string_view::npos && dot < slash)) {
+    return {};
+  }
+  return AsciiLower(path.substr(dot));
+}
+
 }  // namespace brintova

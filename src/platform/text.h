@@ -23,6 +23,12 @@ void AppendUtf8(std::string& out, char32_t code_point);
 // or code points past U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// The text with A to Z turned into a to z, and nothing else changed.
+std::u16string AsciiLower(std::u16string_view text);
+// The extension of the path's file name with its dot (".xlsx"), A to Z lower-cased; empty when
+// the file name has no dot.
+std::u16string LowerCaseExtension(std::u16string_view path);
+
 // Decimal text of a whole number ("-1", "0", "10"): no spaces, a minus sign when negative.
 std::u16string DecimalText(long long value);
 

@@ -1,19 +1,14 @@
 // The table model over an engine worksheet: sizes fixed when built, texts read per visible cell.
 #include "ui/sheet_model.h"
 
+#include "engine/model/cell.h"
 #include "platform/failure.h"
 #include "platform/qt/qt_text.h"
 
 namespace brintova {
 
 QString ColumnLetters(std::int32_t column) {
-  QString letters;
-  while (column > 0) {
-    const int digit = (column - 1) % 26;
-    letters.prepend(QChar(u'A' + digit));
-    column = (column - 1) / 26;
-  }
-  return letters;
+  return QString::fromLatin1(engine::model::ColumnLetters(column));
 }
 
 QString CellAddress(std::int32_t row, std::int32_t column) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "engine/model/cell.h"
 #include "engine/server/embedded_server.h"
 #include "extract/extraction_run.h"
 #include "extract/run_fixture.h"
@@ -20,13 +21,7 @@ std::u16string Fixture(const char* name) {
   return ToUtf16(std::string(BRINTOVA_TEST_DATA) + "/" + name);
 }
 
-std::string A1(CellPosition cell) {
-  std::string letters;
-  for (std::int32_t c = cell.column; c > 0; c = (c - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
-  }
-  return letters + std::to_string(cell.row);
-}
+std::string A1(CellPosition cell) { return engine::model::CellReference(cell.row, cell.column); }
 
 // Every cell of the sheet that shows text, by its A1 name.
 std::map<std::string, std::u16string> Texts(Sheet& sheet) {

@@ -31,5 +31,13 @@ TEST(DecimalText, HasNoPaddingAndASign) {
   EXPECT_EQ(DecimalText(32767), u"32767");
 }
 
+TEST(LowerCaseExtension, TakesTheFileNamesLastDotOnly) {
+  EXPECT_EQ(LowerCaseExtension(u"/data/Book.XLSX"), u".xlsx");
+  EXPECT_EQ(LowerCaseExtension(u"/data/archive.tar.Gz"), u".gz");
+  EXPECT_EQ(LowerCaseExtension(u"/data.2024/README"), u"");  // the dot is the folder's
+  EXPECT_EQ(LowerCaseExtension(u"/data/.Txt"), u".txt");
+  EXPECT_EQ(AsciiLower(u"\u00C9T\u00C9.CSV"), u"\u00C9t\u00C9.csv");  // only A to Z change
+}
+
 }  // namespace
 }  // namespace brintova

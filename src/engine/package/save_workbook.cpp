@@ -22,19 +22,6 @@ constexpr PackageKind kKinds[] = {
     {".xltm", "application/vnd.ms-excel.template.macroEnabled.main+xml", true},
 };
 
-std::string LowerExtension(std::u16string_view path) {
-  const auto slash = path.find_last_of(u'/');
-  const auto dot = path.find_last_of(u'.');
-  if (dot == std::u16string_view::npos || (slash != std::u16string_view::npos && dot < slash)) {
-    return {};
-  }
-  std::string ext = ToUtf8(path.substr(dot));
-  for (char& c : ext) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return ext;
-}
-
 bool FromPackage(model::SourceKind kind) {
   return kind == model::SourceKind::kXlsx || kind == model::SourceKind::kXlsm ||
          kind == model::SourceKind::kXltx || kind == model::SourceKind::kXltm;
@@ -59,7 +46,7 @@ void AppendUtf8Field(std::string& out, std::u16string_view text) {
 
 void SaveWorkbookAs(const model::Workbook& book, std::u16string_view path) {
   const std::string target = NativePathFromText(path);
-  const std::string extension = LowerExtension(path);
+  const std::string extension = ToUtf8(LowerCaseExtension(path));
   const PackageKind* kind = nullptr;
   for (const PackageKind& k : kKinds) {
     if (extension == k.extension) kind = &k;

@@ -19,17 +19,6 @@ namespace brintova::engine {
 
 namespace {
 
-std::string LowerExtension(const std::string& native) {
-  const std::size_t slash = native.rfind('/');
-  const std::size_t dot = native.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string extension = native.substr(dot + 1);
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return extension;
-}
-
 void CheckReadableFile(std::u16string_view path, const std::string& native) {
   struct stat info;
   if (::stat(native.c_str(), &info) != 0) {
@@ -69,17 +58,17 @@ std::unique_ptr<model::Workbook> Finish(package::ReadResult result, std::u16stri
 std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
   const std::string native = NativePathFromText(path);
   CheckReadableFile(path, native);
-  const std::string extension = LowerExtension(native);
-  if (extension == "xlsx")
+  const std::u16string extension = LowerCaseExtension(path);
+  if (extension == u".xlsx")
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXlsx);
-  if (extension == "xlsm")
+  if (extension == u".xlsm")
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXlsm);
-  if (extension == "xltx")
+  if (extension == u".xltx")
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltx);
-  if (extension == "xltm")
+  if (extension == u".xltm")
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltm);
-  if (extension == "csv" || extension == "txt") return textfile::ReadTextWorkbook(path);
-  if (extension == "xls" || extension == "xlt") return legacy::ReadLegacyWorkbook(path);
+  if (extension == u".csv" || extension == u".txt") return textfile::ReadTextWorkbook(path);
+  if (extension == u".xls" || extension == u".xlt") return legacy::ReadLegacyWorkbook(path);
   throw Failure(u"Not a workbook: " + std::u16string(path));
 }
 

@@ -21,16 +21,6 @@ std::u16string_view FileNameOf(std::u16string_view path) {
   return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool HasTxtExtension(std::u16string_view path) {
-  const std::u16string_view name = FileNameOf(path);
-  if (name.size() < 4) return false;
-  std::u16string ext(name.substr(name.size() - 4));
-  for (char16_t& c : ext) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return ext == u".txt";
-}
-
 // Cuts to at most `limit` code units without splitting a surrogate pair.
 std::u16string_view CutText(std::u16string_view text, std::size_t limit) {
   if (text.size() <= limit) return text;
@@ -59,7 +49,7 @@ std::u16string SheetNameForFile(std::u16string_view path) {
 std::unique_ptr<model::Workbook> ReadTextWorkbookFromBytes(std::string_view bytes,
                                                            std::u16string_view path) {
   auto book = std::make_unique<model::Workbook>();
-  const bool txt = HasTxtExtension(path);
+  const bool txt = LowerCaseExtension(path) == u".txt";
   book->source().path = std::u16string(path);
   book->source().kind = txt ? model::SourceKind::kTxt : model::SourceKind::kCsv;
   book->styles().MarkOriginal();
