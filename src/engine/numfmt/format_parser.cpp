@@ -1,5 +1,5 @@
-// Compiles a format code into sections of tokens: lexing, the meaning of brackets, and the
-// roles of placeholders (integer, decimals, exponent, fraction parts, minutes versus months).
+// Compiles a format code into sections of tokens: lexing, the meaning of brackets (colours,
+// conditions, elapsed time, locales, numeral systems), and the system date and time formats.
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -12,6 +12,13 @@ namespace {
 
 constexpr int kMaxSections = 4;
 
+// The application refuses longer codes.
+constexpr std::size_t kMaxCodeLength = 255;
+
+// What the system's long date and time formats are for an en-US system locale.
+constexpr std::u16string_view kSystemLongDate = u"dddd, mmmm d, yyyy";
+constexpr std::u16string_view kSystemTime = u"h:mm:ss AM/PM";
+
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
 bool StartsWithNoCase(std::u16string_view text, std::size_t at, std::u16string_view word) {
@@ -22,11 +29,7 @@ bool StartsWithNoCase(std::u16string_view text, std::size_t at, std::u16string_v
   return true;
 }
 
-bool IsDigitToken(Tok k) {
-  return k == Tok::kDigitZero || k == Tok::kDigitHash || k == Tok::kDigitSpace;
-}
-
-bool IsDateToken(Tok k) { return k >= Tok::kYear2 && k <= Tok::kElapsedSeconds; }
+bool IsCjk(Locale l) { return l != Locale::kDefault; }
 
 class Parser {
  public:
@@ -34,12 +37,16 @@ class Parser {
       : code_(code), out_(out), error_(error) {}
 
   bool Run() {
+    if (code_.size() > kMaxCodeLength) {
+      return Fail(kMaxCodeLength, u"is longer than 255 characters, which the application refuses.");
+    }
     out_.sections.emplace_back();
     for (pos_ = 0; pos_ < code_.size();) {
       if (!LexOne()) return false;
     }
     for (Section& s : out_.sections) {
-      if (!Finish(s)) return false;
+      if (s.system_format != SystemFormat::kNone) UseSystemFormat(s);
+      LayOutSection(out_, s);
     }
     out_.text_only = out_.sections.size() == 1 && out_.sections[0].tokens.size() == 1 &&
                      out_.sections[0].tokens[0].kind == Tok::kText;
@@ -53,11 +60,36 @@ class Parser {
     if (error_ != nullptr) {
       error_->offset = at;
       error_->description = u"The number format \"";
-      error_->description.append(code_);
+      // A code past the limit is quoted by its start only.
+      if (code_.size() > kMaxCodeLength) {
+        error_->description.append(code_.substr(0, 40));
+        error_->description.append(u"…");
+      } else {
+        error_->description.append(code_);
+      }
       error_->description.append(u"\" ");
       error_->description.append(what);
     }
     return false;
+  }
+
+  // The section takes the tokens of the system's format; its condition stays.
+  void UseSystemFormat(Section& s) {
+    CompiledCode system;
+    Parser(s.system_format == SystemFormat::kLongDate ? kSystemLongDate : kSystemTime, system,
+           nullptr)
+        .Lex();
+    const auto offset = static_cast<std::uint32_t>(out_.literal.size());
+    out_.literal.append(system.literal);
+    s.tokens = std::move(system.sections[0].tokens);
+    for (Token& t : s.tokens) t.start += offset;
+    s.twelve_hour = system.sections[0].twelve_hour;
+    s.locale = Locale::kDefault;
+  }
+
+  void Lex() {
+    out_.sections.emplace_back();
+    for (pos_ = 0; pos_ < code_.size();) LexOne();
   }
 
   void Add(Tok kind, std::uint8_t arg = 0) {
@@ -92,7 +124,11 @@ class Parser {
         if (out_.sections.size() == kMaxSections) {
           return Fail(pos_, u"has more than four sections.");
         }
-        out_.sections.emplace_back();
+        // A section without a locale of its own goes on in the language of the one before.
+        {
+          const Locale previous = Current().locale;
+          out_.sections.emplace_back().locale = previous;
+        }
         ++pos_;
         return true;
       case u'"': {
@@ -163,7 +199,9 @@ class Parser {
     }
     if ((lc == u'e') && pos_ + 1 < code_.size() &&
         (code_[pos_ + 1] == u'+' || code_[pos_ + 1] == u'-')) {
-      Add(Tok::kExponent, code_[pos_ + 1] == u'+' ? 1 : 0);
+      // The exponent shows in the letter case of the code.
+      Add(Tok::kExponent, (code_[pos_ + 1] == u'+' ? kExponentAlwaysSign : 0) |
+                              (c == u'e' ? kExponentLowerCase : 0));
       pos_ += 2;
       return true;
     }
@@ -172,12 +210,31 @@ class Parser {
       pos_ += 7;
       return true;
     }
+    const Locale locale = Current().locale;
+    if (code_.substr(pos_, 5) == u"上午/下午") {
+      Add(Tok::kAmPm, static_cast<std::uint8_t>(Locale::kChinese));
+      Current().twelve_hour = true;
+      pos_ += 5;
+      return true;
+    }
     if (lc == u'a') {
       if (StartsWithNoCase(code_, pos_, u"am/pm")) {
-        // AM and PM show in capitals however the code spells them.
-        Add(Tok::kAmPm);
+        // AM and PM show in capitals however the code spells them, or in the section's language.
+        Add(Tok::kAmPm, static_cast<std::uint8_t>(locale));
         Current().twelve_hour = true;
         pos_ += 5;
+        return true;
+      }
+      if (StartsWithNoCase(code_, pos_, u"a/p") && IsCjk(locale)) {
+        Add(Tok::kAmPm, static_cast<std::uint8_t>(locale));
+        Current().twelve_hour = true;
+        pos_ += 3;
+        return true;
+      }
+      if (IsCjk(locale) && RunLength() >= 3) {
+        const std::size_t n = RunLength();
+        Add(n == 3 ? Tok::kLocalDayAbbr : Tok::kLocalDayName);
+        pos_ += n;
         return true;
       }
       if (StartsWithNoCase(code_, pos_, u"a/p")) {
@@ -194,9 +251,20 @@ class Parser {
       }
     }
     if (lc == u'e') {
-      // The year in four digits, as "yyyy".
-      pos_ += RunLength();
-      Add(Tok::kYear4);
+      // The year of the Japanese era, or elsewhere the year in four digits, as "yyyy".
+      const std::size_t n = RunLength();
+      pos_ += n;
+      if (locale == Locale::kJapanese) {
+        Add(Tok::kEraYear, n == 1 ? 1 : 2);
+      } else {
+        Add(Tok::kYear4);
+      }
+      return true;
+    }
+    if (lc == u'g' && locale == Locale::kJapanese) {
+      const std::size_t n = RunLength();
+      pos_ += n;
+      Add(Tok::kEra, static_cast<std::uint8_t>(n < 3 ? n : 3));
       return true;
     }
     if (lc == u'y' || lc == u'm' || lc == u'd' || lc == u'h' || lc == u's') {
@@ -242,9 +310,16 @@ class Parser {
       return Fail(open, u"has \"[\" without a matching \"]\".");
     }
     if (!inner.empty() && inner[0] == u'$') {
-      // Currency and locale: the symbol shows; the locale part after '-' is not text.
+      // Currency and locale: the symbol shows; the locale after '-' is not text.
       const std::size_t dash = inner.find(u'-', 1);
       AddLiteral(inner.substr(1, dash == std::u16string_view::npos ? inner.size() - 1 : dash - 1));
+      if (dash != std::u16string_view::npos) ReadLocale(inner.substr(dash + 1));
+      return true;
+    }
+    if (inner.size() == 6 && StartsWithNoCase(inner, 0, u"dbnum") && inner[5] >= u'1' &&
+        inner[5] <= u'9') {
+      // [DBNum4] and beyond have no numerals in the languages known here: Western digits.
+      Current().numerals = static_cast<std::uint8_t>(inner[5] <= u'3' ? inner[5] - u'0' : 0);
       return true;
     }
     if (!inner.empty() && (inner[0] == u'<' || inner[0] == u'>' || inner[0] == u'=')) {
@@ -269,6 +344,60 @@ class Parser {
     what.append(inner);
     what.append(u"]\".");
     return Fail(open, what);
+  }
+
+  // An LCID in hexadecimal (its low 16 bits name the language; higher bits choose calendars and
+  // digits, not read here) or a language tag.
+  void ReadLocale(std::u16string_view id) {
+    Section& s = Current();
+    if (StartsWithNoCase(id, 0, u"x-sysdate") && id.size() == 9) {
+      s.system_format = SystemFormat::kLongDate;
+      return;
+    }
+    if (StartsWithNoCase(id, 0, u"x-systime") && id.size() == 9) {
+      s.system_format = SystemFormat::kTime;
+      return;
+    }
+    static constexpr struct {
+      std::u16string_view tag;
+      std::uint32_t lcid;
+    } kTags[] = {{u"zh-cn", 0x0804}, {u"ja-jp", 0x0411}, {u"ko-kr", 0x0412}};
+    std::uint32_t lcid = 0;
+    bool known = false;
+    for (const auto& t : kTags) {
+      if (id.size() == t.tag.size() && StartsWithNoCase(id, 0, t.tag)) {
+        lcid = t.lcid;
+        known = true;
+      }
+    }
+    for (std::size_t i = 0; !known && i < id.size() && i < 8; ++i) {
+      const char16_t c = Lower(id[i]);
+      const int digit = (c >= u'0' && c <= u'9')   ? c - u'0'
+                        : (c >= u'a' && c <= u'f') ? c - u'a' + 10
+                                                   : -1;
+      if (digit < 0) return;
+      lcid = lcid * 16 + static_cast<std::uint32_t>(digit);
+    }
+    switch (lcid & 0xFFFF) {
+      case 0x0804:
+        s.locale = Locale::kChinese;
+        break;
+      case 0x0411:
+        s.locale = Locale::kJapanese;
+        break;
+      case 0x0412:
+        s.locale = Locale::kKorean;
+        break;
+      case 0xF800:
+        s.system_format = SystemFormat::kLongDate;
+        break;
+      case 0xF400:
+        s.system_format = SystemFormat::kTime;
+        break;
+      default:
+        s.locale = Locale::kDefault;
+        break;
+    }
   }
 
   static bool IsColour(std::u16string_view inner) {
@@ -325,324 +454,6 @@ class Parser {
     what.append(inner);
     what.append(u"]\" whose comparison value is not a number.");
     return Fail(at, what);
-  }
-
-  void MakeLiteral(Token& t, std::u16string_view text) {
-    t.kind = Tok::kLiteral;
-    t.role = Role::kNone;
-    t.start = static_cast<std::uint32_t>(out_.literal.size());
-    t.length = static_cast<std::uint32_t>(text.size());
-    out_.literal.append(text);
-  }
-
-  // The text a token stands for when it has no special meaning in its section.
-  static std::u16string_view PlainText(const Token& t) {
-    switch (t.kind) {
-      case Tok::kDigitZero:
-        return u"0";
-      case Tok::kDigitHash:
-        return u"#";
-      case Tok::kDigitSpace:
-        return u"?";
-      case Tok::kPoint:
-        return u".";
-      case Tok::kComma:
-        return u",";
-      case Tok::kSlash:
-        return u"/";
-      case Tok::kExponent:
-        return t.arg ? u"E+" : u"E-";
-      default:
-        return u"";
-    }
-  }
-
-  bool Finish(Section& s) {
-    bool date = false, general = false, exponent = false, digits = false;
-    for (const Token& t : s.tokens) {
-      date = date || IsDateToken(t.kind);
-      general = general || t.kind == Tok::kGeneral;
-      exponent = exponent || t.kind == Tok::kExponent;
-      digits = digits || IsDigitToken(t.kind);
-    }
-    if (date) {
-      FinishDate(s);
-    } else if (general) {
-      s.kind = SectionKind::kGeneral;
-      for (Token& t : s.tokens) {
-        if (t.kind != Tok::kGeneral && t.kind != Tok::kLiteral && t.kind != Tok::kText) {
-          MakeLiteral(t, PlainText(t));
-        }
-      }
-    } else if (!digits) {
-      s.kind = SectionKind::kLiteral;
-      for (Token& t : s.tokens) {
-        if (t.kind != Tok::kLiteral && t.kind != Tok::kText) MakeLiteral(t, PlainText(t));
-      }
-    } else if (exponent) {
-      FinishScientific(s);
-    } else if (!FinishFraction(s)) {
-      FinishNumber(s);
-    }
-    MergeLiterals(s);
-    return true;
-  }
-
-  void FinishDate(Section& s) {
-    s.kind = SectionKind::kDateTime;
-    std::vector<Token>& v = s.tokens;
-    s.elapsed_only = true;
-    for (const Token& t : v) {
-      if (IsDateToken(t.kind) && t.kind != Tok::kElapsedHours && t.kind != Tok::kElapsedMinutes &&
-          t.kind != Tok::kElapsedSeconds) {
-        s.elapsed_only = false;
-      }
-    }
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      Token& t = v[i];
-      if (t.kind == Tok::kPoint && i + 1 < v.size() && v[i + 1].kind == Tok::kDigitZero) {
-        std::size_t n = 0;
-        while (i + 1 + n < v.size() && v[i + 1 + n].kind == Tok::kDigitZero) ++n;
-        const std::size_t shown = n > 3 ? 3 : n;
-        t.kind = Tok::kSubSecond;
-        t.arg = static_cast<std::uint8_t>(shown);
-        if (static_cast<int>(shown) > s.subsecond_digits)
-          s.subsecond_digits = static_cast<int>(shown);
-        for (std::size_t k = 0; k < n; ++k) {
-          if (k < shown) {
-            MakeLiteral(v[i + 1 + k], u"");
-          } else {
-            MakeLiteral(v[i + 1 + k], u"0");
-          }
-        }
-        i += n;
-        continue;
-      }
-      if (t.kind == Tok::kMonth || t.kind == Tok::kMonth2) {
-        if (PreviousIsHour(v, i) || NextIsSecond(v, i)) {
-          t.kind = t.kind == Tok::kMonth ? Tok::kMinute : Tok::kMinute2;
-        }
-        continue;
-      }
-      if (!IsDateToken(t.kind) && t.kind != Tok::kLiteral && t.kind != Tok::kText) {
-        MakeLiteral(t, PlainText(t));
-      }
-    }
-  }
-
-  static bool PreviousIsHour(const std::vector<Token>& v, std::size_t i) {
-    while (i-- > 0) {
-      const Tok k = v[i].kind;
-      if (k == Tok::kHour || k == Tok::kHour2 || k == Tok::kElapsedHours) return true;
-      if (IsDateToken(k)) return false;
-    }
-    return false;
-  }
-
-  static bool NextIsSecond(const std::vector<Token>& v, std::size_t i) {
-    for (++i; i < v.size(); ++i) {
-      const Tok k = v[i].kind;
-      if (k == Tok::kSecond || k == Tok::kSecond2 || k == Tok::kElapsedSeconds) return true;
-      if (IsDateToken(k)) return false;
-    }
-    return false;
-  }
-
-  // Commas: grouping between integer placeholders, scaling right after the last placeholder
-  // of a run, a literal anywhere else.
-  void ResolveCommas(Section& s, std::size_t begin, std::size_t end, std::size_t point) {
-    std::vector<Token>& v = s.tokens;
-    enum class Use { kOther, kGrouping, kScaling, kLiteral };
-    std::vector<Use> use(v.size(), Use::kOther);
-    for (std::size_t i = begin; i < end; ++i) {
-      if (v[i].kind != Tok::kComma) continue;
-      bool before = false, after = false;
-      for (std::size_t k = begin; k < i; ++k) before = before || IsDigitToken(v[k].kind);
-      const bool in_integer = point == std::u16string::npos || i < point;
-      const std::size_t limit = in_integer && point != std::u16string::npos ? point : end;
-      for (std::size_t k = i + 1; k < limit; ++k) after = after || IsDigitToken(v[k].kind);
-      if (before && after && in_integer) {
-        use[i] = Use::kGrouping;
-        continue;
-      }
-      // Scaling: directly after a placeholder or a chain of commas that follows one.
-      std::size_t k = i;
-      while (k > begin && v[k - 1].kind == Tok::kComma) --k;
-      const bool follows_digit = k > begin && IsDigitToken(v[k - 1].kind);
-      use[i] = (before && !after && follows_digit) ? Use::kScaling : Use::kLiteral;
-    }
-    for (std::size_t i = begin; i < end; ++i) {
-      switch (use[i]) {
-        case Use::kGrouping:
-          s.grouping = true;
-          MakeLiteral(v[i], u"");
-          break;
-        case Use::kScaling:
-          ++s.scale_thousands;
-          MakeLiteral(v[i], u"");
-          break;
-        case Use::kLiteral:
-          MakeLiteral(v[i], u",");
-          break;
-        case Use::kOther:
-          break;
-      }
-    }
-  }
-
-  void FinishNumber(Section& s) {
-    s.kind = SectionKind::kNumber;
-    std::vector<Token>& v = s.tokens;
-    std::size_t point = std::u16string::npos;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      if (v[i].kind == Tok::kPoint) {
-        if (point == std::u16string::npos) {
-          point = i;
-        } else {
-          MakeLiteral(v[i], u".");
-        }
-      }
-    }
-    ResolveCommas(s, 0, v.size(), point);
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      Token& t = v[i];
-      if (IsDigitToken(t.kind)) {
-        if (point == std::u16string::npos || i < point) {
-          t.role = Role::kInteger;
-          ++s.integer_digits;
-        } else {
-          t.role = Role::kFraction;
-          ++s.fraction_digits;
-        }
-      } else if (t.kind == Tok::kSlash || t.kind == Tok::kExponent) {
-        MakeLiteral(t, PlainText(t));
-      }
-    }
-  }
-
-  void FinishScientific(Section& s) {
-    s.kind = SectionKind::kScientific;
-    std::vector<Token>& v = s.tokens;
-    std::size_t e = 0;
-    while (v[e].kind != Tok::kExponent) ++e;
-    std::size_t point = std::u16string::npos;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      Token& t = v[i];
-      if (i == e) continue;
-      if (t.kind == Tok::kPoint && i < e && point == std::u16string::npos) {
-        point = i;
-        continue;
-      }
-      if (IsDigitToken(t.kind)) {
-        if (i > e) {
-          t.role = Role::kExponent;
-          ++s.exponent_digits;
-        } else if (point == std::u16string::npos || i < point) {
-          t.role = Role::kInteger;
-          ++s.integer_digits;
-        } else {
-          t.role = Role::kFraction;
-          ++s.fraction_digits;
-        }
-        continue;
-      }
-      if (t.kind == Tok::kComma) {
-        // Grouping in a mantissa is accepted and ignored.
-        MakeLiteral(t, i < e ? u"" : u",");
-        continue;
-      }
-      if (t.kind != Tok::kLiteral && t.kind != Tok::kText) MakeLiteral(t, PlainText(t));
-    }
-    // A second "E+" is text.
-    for (std::size_t i = e + 1; i < v.size(); ++i) {
-      if (v[i].kind == Tok::kExponent) MakeLiteral(v[i], PlainText(v[i]));
-    }
-  }
-
-  bool FinishFraction(Section& s) {
-    std::vector<Token>& v = s.tokens;
-    std::size_t slash = 0;
-    while (slash < v.size() && v[slash].kind != Tok::kSlash) ++slash;
-    if (slash == v.size() || slash == 0) return false;
-    // Numerator: the placeholders right before the bar.
-    std::size_t num_end = slash;
-    while (num_end > 0 && v[num_end - 1].kind == Tok::kLiteral) --num_end;
-    std::size_t num_begin = num_end;
-    while (num_begin > 0 && IsDigitToken(v[num_begin - 1].kind)) --num_begin;
-    if (num_begin == num_end) return false;
-    // Denominator: placeholders, or a fixed number, right after the bar.
-    std::size_t den_begin = slash + 1;
-    while (den_begin < v.size() && v[den_begin].kind == Tok::kLiteral &&
-           out_.literal.substr(v[den_begin].start, v[den_begin].length) == u" ") {
-      ++den_begin;
-    }
-    std::size_t den_end = den_begin;
-    std::int64_t fixed = 0;
-    if (den_end < v.size() && v[den_end].kind == Tok::kLiteral && v[den_end].length == 1 &&
-        out_.literal[v[den_end].start] >= u'1' && out_.literal[v[den_end].start] <= u'9') {
-      while (den_end < v.size()) {
-        const Token& t = v[den_end];
-        char16_t c = 0;
-        if (t.kind == Tok::kDigitZero) {
-          c = u'0';
-        } else if (t.kind == Tok::kLiteral && t.length == 1 && out_.literal[t.start] >= u'0' &&
-                   out_.literal[t.start] <= u'9') {
-          c = out_.literal[t.start];
-        } else {
-          break;
-        }
-        if (fixed < 100000000) fixed = fixed * 10 + (c - u'0');
-        ++den_end;
-      }
-    } else {
-      while (den_end < v.size() && IsDigitToken(v[den_end].kind)) ++den_end;
-      if (den_end == den_begin) return false;
-    }
-    s.kind = SectionKind::kFraction;
-    s.fixed_denominator = fixed;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      Token& t = v[i];
-      if (i >= num_begin && i < num_end) {
-        t.role = Role::kNumerator;
-        ++s.numerator_digits;
-      } else if (i >= den_begin && i < den_end) {
-        if (fixed != 0) {
-          MakeLiteral(t, u"");
-          if (i == den_begin) {
-            t.kind = Tok::kDigitZero;  // stands for the whole fixed denominator
-            t.role = Role::kDenominator;
-          }
-        } else {
-          t.role = Role::kDenominator;
-          ++s.denominator_digits;
-        }
-      } else if (IsDigitToken(t.kind) && i < num_begin) {
-        t.role = Role::kInteger;
-        ++s.integer_digits;
-      } else if (t.kind == Tok::kComma && i < num_begin) {
-        s.grouping = true;
-        MakeLiteral(t, u"");
-      } else if (i != slash && t.kind != Tok::kLiteral && t.kind != Tok::kText) {
-        MakeLiteral(t, PlainText(t));
-      }
-    }
-    return true;
-  }
-
-  void MergeLiterals(Section& s) {
-    std::vector<Token>& v = s.tokens;
-    std::size_t w = 0;
-    for (std::size_t r = 0; r < v.size(); ++r) {
-      const Token& t = v[r];
-      if (t.kind == Tok::kLiteral && t.length == 0) continue;
-      if (w > 0 && t.kind == Tok::kLiteral && v[w - 1].kind == Tok::kLiteral &&
-          v[w - 1].start + v[w - 1].length == t.start) {
-        v[w - 1].length += t.length;
-        continue;
-      }
-      v[w++] = t;
-    }
-    v.resize(w);
   }
 
   std::u16string_view code_;

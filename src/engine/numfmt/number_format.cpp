@@ -95,6 +95,21 @@ void AppendLiteral(const CompiledCode& c, const internal::Token& t, std::u16stri
   out.append(c.literal, t.start, t.length);
 }
 
+// Marks General's digits for native numerals: the whole part reads as a number, decimals and
+// the exponent digit by digit.
+void MarkGeneralDigits(std::u16string& out, std::size_t from) {
+  bool whole = true;
+  for (std::size_t i = from; i < out.size(); ++i) {
+    char16_t& c = out[i];
+    if (c >= u'0' && c <= u'9') {
+      c = static_cast<char16_t>((whole ? internal::kWholeDigit : internal::kSingleDigit) +
+                                (c - u'0'));
+    } else if (c == u'.' || c == u'E') {
+      whole = false;
+    }
+  }
+}
+
 }  // namespace
 
 NumberFormat::NumberFormat() = default;
@@ -113,7 +128,7 @@ bool NumberFormat::Compile(std::u16string_view code, NumberFormat& out, CompileE
   // A code that is plain General needs no sections.
   const auto& secs = compiled->sections;
   if (secs.size() == 1 && secs[0].tokens.size() == 1 && secs[0].tokens[0].kind == Tok::kGeneral &&
-      secs[0].condition.op == CompareOp::kNone) {
+      secs[0].condition.op == CompareOp::kNone && secs[0].numerals == 0) {
     out.code_.reset();
     return true;
   }
@@ -148,7 +163,12 @@ void NumberFormat::RenderNumber(double value, DateSystem system, std::u16string&
         if (t.kind == Tok::kLiteral) {
           AppendLiteral(*code_, t, out);
         } else if (t.kind == Tok::kGeneral) {
+          const std::size_t at = out.size();
           internal::AppendGeneral(std::fabs(value), out);
+          if (s.numerals != 0) {
+            MarkGeneralDigits(out, at);
+            internal::ApplyNumerals(s.locale, s.numerals, false, out, at);
+          }
         }
       }
       return;

@@ -12,8 +12,6 @@ namespace {
 constexpr std::u16string_view kMonthNames[] = {u"January",   u"February", u"March",    u"April",
                                                u"May",       u"June",     u"July",     u"August",
                                                u"September", u"October",  u"November", u"December"};
-constexpr std::u16string_view kDayNames[] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
-                                             u"Thursday", u"Friday", u"Saturday"};
 
 // The first serial the application cannot show: 1 January 10000 in the 1900 system.
 constexpr double kSerialLimit1900 = 2958466;
@@ -61,15 +59,16 @@ void DateOfSerial(std::int64_t serial, DateSystem system, CivilDate& date, int& 
   }
 }
 
-void AppendNumber(std::int64_t n, int min_width, std::u16string& out) {
+// Digits of n, at least min_width of them; `zero` is '0' or a numeral marker.
+void AppendNumber(std::int64_t n, int min_width, char16_t zero, std::u16string& out) {
   char buf[24];
   int len = 0;
   do {
     buf[len++] = static_cast<char>('0' + n % 10);
     n /= 10;
   } while (n > 0);
-  for (int i = len; i < min_width; ++i) out.push_back(u'0');
-  while (len > 0) out.push_back(static_cast<char16_t>(buf[--len]));
+  for (int i = len; i < min_width; ++i) out.push_back(zero);
+  while (len > 0) out.push_back(static_cast<char16_t>(zero + (buf[--len] - '0')));
 }
 
 }  // namespace
@@ -77,10 +76,11 @@ void AppendNumber(std::int64_t n, int min_width, std::u16string& out) {
 void RenderDateTimeSection(const CompiledCode& code, const Section& s, double value,
                            DateSystem system, bool show_minus, std::u16string& out) {
   const bool negative = value < 0;
-  double v = std::fabs(value);
+  const double v = std::fabs(value);
   const double limit = system == DateSystem::k1904 ? kSerialLimit1904 : kSerialLimit1900;
-  // Dates need a serial in the calendar; a lone elapsed count may be negative.
-  if ((negative && !s.elapsed_only && show_minus) || v >= limit) {
+  // The 1900 system has no calendar before its first day (a lone elapsed count may still be
+  // negative); a 1904 workbook shows a negative date or time as its magnitude with a minus.
+  if ((negative && show_minus && !s.elapsed_only && system == DateSystem::k1900) || v >= limit) {
     out.append(kUnrenderableDate);
     return;
   }
@@ -91,6 +91,11 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
   const auto total_units =
       static_cast<std::int64_t>(std::floor(v * static_cast<double>(units_per_day) + 0.5));
   std::int64_t serial = total_units / units_per_day;
+  // The calendar ends where the rounded value ends, not the stored one.
+  if (static_cast<double>(serial) >= limit) {
+    out.append(kUnrenderableDate);
+    return;
+  }
   const std::int64_t day_units = total_units % units_per_day;
   const std::int64_t subsecond = day_units % units_per_second;
   const std::int64_t day_seconds = day_units / units_per_second;
@@ -98,6 +103,10 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
   const int hour = static_cast<int>(day_seconds / 3600);
   const int minute = static_cast<int>(day_seconds / 60 % 60);
   const int second = static_cast<int>(day_seconds % 60);
+  const std::size_t from = out.size();
+  // Native numerals read years and fractions of a second digit by digit, the rest as numbers.
+  const char16_t whole = s.numerals != 0 ? kWholeDigit : u'0';
+  const char16_t single = s.numerals != 0 ? kSingleDigit : u'0';
 
   CivilDate date;
   int weekday = 0;
@@ -123,16 +132,16 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
         break;
       case Tok::kYear2:
         need_date();
-        AppendNumber(date.year % 100, 2, out);
+        AppendNumber(date.year % 100, 2, single, out);
         break;
       case Tok::kYear4:
         need_date();
-        AppendNumber(date.year, 4, out);
+        AppendNumber(date.year, 4, single, out);
         break;
       case Tok::kMonth:
       case Tok::kMonth2:
         need_date();
-        AppendNumber(date.month, t.kind == Tok::kMonth2 ? 2 : 1, out);
+        AppendNumber(date.month, t.kind == Tok::kMonth2 ? 2 : 1, whole, out);
         break;
       case Tok::kMonthAbbr:
         need_date();
@@ -149,16 +158,28 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
       case Tok::kDay:
       case Tok::kDay2:
         need_date();
-        AppendNumber(date.day, t.kind == Tok::kDay2 ? 2 : 1, out);
+        AppendNumber(date.day, t.kind == Tok::kDay2 ? 2 : 1, whole, out);
         break;
       case Tok::kDayAbbr:
-        need_date();
-        out.append(kDayNames[weekday].substr(0, 3));
-        break;
       case Tok::kDayName:
+      case Tok::kLocalDayAbbr:
+      case Tok::kLocalDayName:
         need_date();
-        out.append(kDayNames[weekday]);
+        out.append(WeekdayText(s.locale, weekday,
+                               t.kind == Tok::kDayName || t.kind == Tok::kLocalDayName,
+                               t.kind == Tok::kLocalDayAbbr || t.kind == Tok::kLocalDayName));
         break;
+      case Tok::kEra:
+      case Tok::kEraYear: {
+        need_date();
+        const JapaneseEra era = JapaneseEraOf(date.year, date.month, date.day);
+        if (t.kind == Tok::kEra) {
+          out.append(JapaneseEraName(era.index, t.arg));
+        } else {
+          AppendNumber(era.year, t.arg, whole, out);
+        }
+        break;
+      }
       case Tok::kHour:
       case Tok::kHour2: {
         int h = hour;
@@ -166,45 +187,47 @@ void RenderDateTimeSection(const CompiledCode& code, const Section& s, double va
           h %= 12;
           if (h == 0) h = 12;
         }
-        AppendNumber(h, t.kind == Tok::kHour2 ? 2 : 1, out);
+        AppendNumber(h, t.kind == Tok::kHour2 ? 2 : 1, whole, out);
         break;
       }
       case Tok::kMinute:
       case Tok::kMinute2:
         AppendNumber(elapsed_hours || !elapsed_minutes ? minute : 0,
-                     t.kind == Tok::kMinute2 ? 2 : 1, out);
+                     t.kind == Tok::kMinute2 ? 2 : 1, whole, out);
         break;
       case Tok::kSecond:
       case Tok::kSecond2:
-        AppendNumber(second, t.kind == Tok::kSecond2 ? 2 : 1, out);
+        AppendNumber(second, t.kind == Tok::kSecond2 ? 2 : 1, whole, out);
         break;
       case Tok::kSubSecond: {
         out.push_back(u'.');
         std::int64_t digits = subsecond;
         for (int i = t.arg; i < s.subsecond_digits; ++i) digits /= 10;
-        AppendNumber(digits, t.arg, out);
+        AppendNumber(digits, t.arg, single, out);
         break;
       }
       case Tok::kAmPm:
-        out.append(hour >= 12 ? u"PM" : u"AM");
+        out.append(AmPmText(static_cast<Locale>(t.arg), hour >= 12));
         break;
       case Tok::kAP:
         out.push_back(code.literal[t.start + (hour >= 12 ? 1 : 0)]);
         break;
       case Tok::kElapsedHours:
-        AppendNumber(total_seconds / 3600, t.arg, out);
+        AppendNumber(total_seconds / 3600, t.arg, whole, out);
         break;
       case Tok::kElapsedMinutes:
-        AppendNumber(elapsed_hours ? total_seconds / 60 % 60 : total_seconds / 60, t.arg, out);
+        AppendNumber(elapsed_hours ? total_seconds / 60 % 60 : total_seconds / 60, t.arg, whole,
+                     out);
         break;
       case Tok::kElapsedSeconds:
         AppendNumber(elapsed_hours || elapsed_minutes ? total_seconds % 60 : total_seconds, t.arg,
-                     out);
+                     whole, out);
         break;
       default:
         break;
     }
   }
+  if (s.numerals != 0) ApplyNumerals(s.locale, s.numerals, true, out, from);
 }
 
 }  // namespace brintova::numfmt::internal

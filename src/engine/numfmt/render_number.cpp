@@ -22,11 +22,17 @@ int WholeDigits(std::uint64_t n, char* buf) {
 }
 
 // Lays integer digits into the integer placeholders, right-aligned: digits beyond the
-// placeholders go before the first one, unfilled placeholders show '0', ' ' or nothing.
+// placeholders go before the first one, unfilled placeholders show '0', ' ' or nothing. A blank
+// '?' blanks its thousands separator too, so that grouped columns keep their width.
 class IntegerWriter {
  public:
-  IntegerWriter(const char* digits, int length, int placeholders, bool grouping)
-      : digits_(digits), length_(length), placeholders_(placeholders), grouping_(grouping) {}
+  IntegerWriter(const char* digits, int length, int placeholders, bool grouping, char16_t zero)
+      : digits_(digits),
+        length_(length),
+        placeholders_(placeholders),
+        grouping_(grouping),
+        zero_(zero),
+        separator_(zero == u'0' ? u',' : kGroupMark) {}
 
   void Placeholder(Tok kind, std::u16string& out) {
     const int r = placeholders_ - 1 - index_;  // position from the right, 0 = units
@@ -40,8 +46,12 @@ class IntegerWriter {
       Digit('0', r, out);
     } else if (kind == Tok::kDigitSpace) {
       out.push_back(u' ');
+      if (grouping_ && r > 0 && r % 3 == 0) out.push_back(u' ');
     }
   }
+
+  // Whether the whole part shows a digit (its own, or a 0 placeholder's).
+  bool ShowedDigit() const { return length_ > 0 || digit_shown_; }
 
   // Every digit, for a section without integer placeholders.
   void All(std::u16string& out) {
@@ -50,15 +60,28 @@ class IntegerWriter {
 
  private:
   void Digit(char c, int position, std::u16string& out) {
-    out.push_back(static_cast<char16_t>(c));
-    if (grouping_ && position > 0 && position % 3 == 0) out.push_back(u',');
+    out.push_back(static_cast<char16_t>(zero_ + (c - '0')));
+    digit_shown_ = true;
+    if (grouping_ && position > 0 && position % 3 == 0) out.push_back(separator_);
   }
 
   const char* digits_;
   int length_;
   int placeholders_;
   bool grouping_;
+  char16_t zero_;
+  char16_t separator_;
   int index_ = 0;
+  bool digit_shown_ = false;
+};
+
+// The first code unit of a section's digits: '0', or the markers that native numerals replace.
+struct DigitBase {
+  char16_t whole = u'0';
+  char16_t single = u'0';
+  explicit DigitBase(const Section& s)
+      : whole(s.numerals != 0 ? kWholeDigit : u'0'),
+        single(s.numerals != 0 ? kSingleDigit : u'0') {}
 };
 
 // The integer digits of d (empty for values below one) and its first `decimals` decimals.
@@ -77,11 +100,12 @@ void AppendLiteral(const CompiledCode& code, const Token& t, std::u16string& out
 }
 
 // Writes decimals; trailing zeros under '#' vanish and under '?' become spaces.
-void FractionPlaceholder(Tok kind, char digit, bool trailing_zero, std::u16string& out) {
+void FractionPlaceholder(Tok kind, char digit, bool trailing_zero, char16_t zero,
+                         std::u16string& out) {
   if (!trailing_zero) {
-    out.push_back(static_cast<char16_t>(digit));
+    out.push_back(static_cast<char16_t>(zero + (digit - '0')));
   } else if (kind == Tok::kDigitZero) {
-    out.push_back(u'0');
+    out.push_back(zero);
   } else if (kind == Tok::kDigitSpace) {
     out.push_back(u' ');
   }
@@ -109,7 +133,8 @@ void RenderPlain(const CompiledCode& code, const Section& s, double value, bool 
   }
   // A number that shows as zero shows no minus sign.
   if (show_minus && value < 0 && d.count > 0) out.push_back(u'-');
-  IntegerWriter ints(integer, integer_length, s.integer_digits, s.grouping);
+  const DigitBase base(s);
+  IntegerWriter ints(integer, integer_length, s.integer_digits, s.grouping, base.whole);
   int j = 0;
   for (const Token& t : s.tokens) {
     switch (t.kind) {
@@ -126,7 +151,7 @@ void RenderPlain(const CompiledCode& code, const Section& s, double value, bool 
         if (t.role == Role::kInteger) {
           ints.Placeholder(t.kind, out);
         } else if (j < decimals) {
-          FractionPlaceholder(t.kind, fraction[j], j > last_nonzero, out);
+          FractionPlaceholder(t.kind, fraction[j], j > last_nonzero, base.single, out);
           ++j;
         }
         break;
@@ -136,16 +161,11 @@ void RenderPlain(const CompiledCode& code, const Section& s, double value, bool 
   }
 }
 
-void AppendExponent(int exponent, bool always_sign, int min_digits, std::u16string& out) {
-  if (exponent < 0) {
-    out.push_back(u'-');
-  } else if (always_sign) {
-    out.push_back(u'+');
-  }
+void AppendExponentDigits(int exponent, int min_digits, char16_t zero, std::u16string& out) {
   char buf[8];
   const int len = WholeDigits(static_cast<std::uint64_t>(std::abs(exponent)), buf);
-  for (int i = len; i < min_digits; ++i) out.push_back(u'0');
-  for (int i = 0; i < len; ++i) out.push_back(static_cast<char16_t>(buf[i]));
+  for (int i = len; i < min_digits; ++i) out.push_back(zero);
+  for (int i = 0; i < len; ++i) out.push_back(static_cast<char16_t>(zero + (buf[i] - '0')));
 }
 
 constexpr int kMaxPeriod = 30;
@@ -154,9 +174,9 @@ int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 void RenderScientific(const CompiledCode& code, const Section& s, double value, bool show_minus,
                       std::u16string& out) {
+  // A percent sign in a scientific section does not scale the value.
   Decimal d;
   ToDecimal15(value, d);
-  if (d.count > 0) d.point += 2 * s.percent_count;
   // Several integer placeholders make the exponent a multiple of their count (engineering
   // notation); the count is capped so that a mantissa stays short.
   const int period =
@@ -186,10 +206,10 @@ void RenderScientific(const CompiledCode& code, const Section& s, double value, 
     if (fraction[j] != '0') last_nonzero = j;
   }
   if (show_minus && value < 0 && d.count > 0) out.push_back(u'-');
-  IntegerWriter ints(integer, integer_length, s.integer_digits, false);
+  const DigitBase base(s);
+  IntegerWriter ints(integer, integer_length, s.integer_digits, s.grouping, base.whole);
   int j = 0;
   bool exponent_written = false;
-  bool always_sign = false;
   for (const Token& t : s.tokens) {
     switch (t.kind) {
       case Tok::kLiteral:
@@ -200,8 +220,13 @@ void RenderScientific(const CompiledCode& code, const Section& s, double value, 
         out.push_back(u'.');
         break;
       case Tok::kExponent:
-        out.push_back(u'E');
-        always_sign = t.arg != 0;
+        // The sign belongs to the letter; literal text may sit between it and the digits.
+        out.push_back((t.arg & kExponentLowerCase) ? u'e' : u'E');
+        if (exponent < 0) {
+          out.push_back(u'-');
+        } else if (t.arg & kExponentAlwaysSign) {
+          out.push_back(u'+');
+        }
         break;
       case Tok::kDigitZero:
       case Tok::kDigitHash:
@@ -210,10 +235,12 @@ void RenderScientific(const CompiledCode& code, const Section& s, double value, 
           // Zero fills every mantissa placeholder: "##0.0E+0" shows 000.0E+0.
           ints.Placeholder(d.count == 0 ? Tok::kDigitZero : t.kind, out);
         } else if (t.role == Role::kFraction) {
-          if (j < decimals) FractionPlaceholder(t.kind, fraction[j], j > last_nonzero, out);
+          if (j < decimals) {
+            FractionPlaceholder(t.kind, fraction[j], j > last_nonzero, base.single, out);
+          }
           ++j;
         } else if (t.role == Role::kExponent && !exponent_written) {
-          AppendExponent(exponent, always_sign, s.exponent_digits, out);
+          AppendExponentDigits(exponent, s.exponent_digits, base.single, out);
           exponent_written = true;
         }
         break;
@@ -256,10 +283,51 @@ Fraction Convergent(double x, std::int64_t max_denominator) {
   return {p1, q1};
 }
 
-void AppendNumberDigits(std::int64_t n, std::u16string& out) {
+void AppendNumberDigits(std::int64_t n, char16_t zero, std::u16string& out) {
   char buf[24];
   const int len = WholeDigits(static_cast<std::uint64_t>(n), buf);
-  for (int i = 0; i < len; ++i) out.push_back(static_cast<char16_t>(buf[i]));
+  for (int i = 0; i < len; ++i) out.push_back(static_cast<char16_t>(zero + (buf[i] - '0')));
+}
+
+// Numerator digits, right-aligned in their placeholders as a whole number's are.
+void AppendNumerator(Tok kind, int r, bool first, const char* digits, int length, char16_t zero,
+                     std::u16string& out) {
+  if (first) {
+    for (int p = length - 1; p > r; --p) {
+      out.push_back(static_cast<char16_t>(zero + (digits[length - 1 - p] - '0')));
+    }
+  }
+  if (r < length) {
+    out.push_back(static_cast<char16_t>(zero + (digits[length - 1 - r] - '0')));
+  } else if (kind == Tok::kDigitZero) {
+    out.push_back(zero);
+  } else if (kind == Tok::kDigitSpace) {
+    out.push_back(u' ');
+  }
+}
+
+// The denominator, written once for all its placeholders (first.. first + count): digits
+// right-aligned and padded with zeros where a 0 placeholder is unfilled, while the blanks of
+// unfilled '?' placeholders follow the digits so that the digits stay against the bar.
+void AppendDenominator(const Token* first, int count, const char* digits, int length, char16_t zero,
+                       std::u16string& out) {
+  int blanks = 0;
+  for (int i = 0; i < count; ++i) {
+    const int r = count - 1 - i;
+    if (i == 0) {
+      for (int p = length - 1; p > r; --p) {
+        out.push_back(static_cast<char16_t>(zero + (digits[length - 1 - p] - '0')));
+      }
+    }
+    if (r < length) {
+      out.push_back(static_cast<char16_t>(zero + (digits[length - 1 - r] - '0')));
+    } else if (first[i].kind == Tok::kDigitZero) {
+      out.push_back(zero);
+    } else if (first[i].kind == Tok::kDigitSpace) {
+      ++blanks;
+    }
+  }
+  out.append(static_cast<std::size_t>(blanks), u' ');
 }
 
 void RenderFraction(const CompiledCode& code, const Section& s, double value, bool show_minus,
@@ -304,16 +372,18 @@ void RenderFraction(const CompiledCode& code, const Section& s, double value, bo
     }
     f.numerator = 0;
   }
-  const bool blank_fraction = has_integer && f.numerator == 0;
+  // A numerator of zero blanks the fraction, unless a 0 placeholder asks for it to show.
+  const bool blank_fraction = has_integer && f.numerator == 0 && !s.numerator_shows_zero;
   if (blank_fraction && integer_length == 0) integer[integer_length++] = '0';  // at least "0"
-  const bool shows_nonzero =
-      f.numerator != 0 || (integer_length > 0 && !(integer_length == 1 && integer[0] == '0'));
-  if (show_minus && value < 0 && shows_nonzero) out.push_back(u'-');
-  IntegerWriter ints(integer, integer_length, s.integer_digits, s.grouping);
+  // The sign belongs to the value: a negative fraction that rounds to zero keeps it.
+  if (show_minus && value < 0) out.push_back(u'-');
+  const DigitBase base(s);
+  IntegerWriter ints(integer, integer_length, s.integer_digits, s.grouping, base.whole);
   char num[24], den[24];
   int num_len = WholeDigits(static_cast<std::uint64_t>(f.numerator), num);
   if (num_len == 0) num[num_len++] = '0';
   const int den_len = WholeDigits(static_cast<std::uint64_t>(f.denominator), den);
+  const int den_placeholders = s.fixed_denominator > 0 ? 1 : s.denominator_digits;
   int num_index = 0, den_index = 0;
   bool in_fraction = false;  // past the last integer placeholder
   int integers_seen = 0;
@@ -321,7 +391,12 @@ void RenderFraction(const CompiledCode& code, const Section& s, double value, bo
     const bool blank = blank_fraction && in_fraction;
     switch (t.kind) {
       case Tok::kLiteral:
-        if (blank && den_index < (s.fixed_denominator > 0 ? 1 : s.denominator_digits)) {
+        if (t.role == Role::kSeparator && !ints.ShowedDigit()) {
+          // A whole part that shows nothing takes its text with it; spaces keep the alignment.
+          for (std::uint32_t k = 0; k < t.length; ++k) {
+            if (code.literal[t.start + k] == u' ') out.push_back(u' ');
+          }
+        } else if (blank && den_index < den_placeholders) {
           out.append(t.length, u' ');
         } else {
           AppendLiteral(code, t, out);
@@ -338,21 +413,11 @@ void RenderFraction(const CompiledCode& code, const Section& s, double value, bo
           if (++integers_seen == s.integer_digits) in_fraction = true;
         } else if (t.role == Role::kNumerator) {
           in_fraction = true;
-          const int r = s.numerator_digits - 1 - num_index;
           if (blank) {
             out.push_back(u' ');
           } else {
-            if (num_index == 0) {
-              for (int p = num_len - 1; p > r; --p)
-                out.push_back(static_cast<char16_t>(num[num_len - 1 - p]));
-            }
-            if (r < num_len) {
-              out.push_back(static_cast<char16_t>(num[num_len - 1 - r]));
-            } else if (t.kind == Tok::kDigitZero) {
-              out.push_back(u'0');
-            } else if (t.kind == Tok::kDigitSpace) {
-              out.push_back(u' ');
-            }
+            AppendNumerator(t.kind, s.numerator_digits - 1 - num_index, num_index == 0, num,
+                            num_len, base.whole, out);
           }
           ++num_index;
         } else if (t.role == Role::kDenominator) {
@@ -360,20 +425,12 @@ void RenderFraction(const CompiledCode& code, const Section& s, double value, bo
             if (blank) {
               out.append(static_cast<std::size_t>(den_len), u' ');
             } else {
-              AppendNumberDigits(s.fixed_denominator, out);
+              AppendNumberDigits(s.fixed_denominator, base.whole, out);
             }
           } else if (blank) {
             out.push_back(u' ');
-          } else {
-            if (den_index < den_len) {
-              out.push_back(static_cast<char16_t>(den[den_index]));
-              if (den_index == s.denominator_digits - 1) {
-                for (int k = den_index + 1; k < den_len; ++k)
-                  out.push_back(static_cast<char16_t>(den[k]));
-              }
-            } else if (t.kind != Tok::kDigitHash) {
-              out.push_back(u' ');
-            }
+          } else if (den_index == 0) {
+            AppendDenominator(&t, s.denominator_digits, den, den_len, base.whole, out);
           }
           ++den_index;
         }
@@ -388,17 +445,19 @@ void RenderFraction(const CompiledCode& code, const Section& s, double value, bo
 
 void RenderNumberSection(const CompiledCode& code, const Section& s, double value, bool show_minus,
                          std::u16string& out) {
+  const std::size_t from = out.size();
   switch (s.kind) {
     case SectionKind::kScientific:
       RenderScientific(code, s, value, show_minus, out);
-      return;
+      break;
     case SectionKind::kFraction:
       RenderFraction(code, s, value, show_minus, out);
-      return;
+      break;
     default:
       RenderPlain(code, s, value, show_minus, out);
-      return;
+      break;
   }
+  if (s.numerals != 0) ApplyNumerals(s.locale, s.numerals, false, out, from);
 }
 
 }  // namespace brintova::numfmt::internal

@@ -171,5 +171,34 @@ TEST(DisplayedText, RendersEachCellTypeThroughItsStyle) {
   EXPECT_EQ(out, u"1/1/1904");
 }
 
+// The workbook's date system reaches the renderer: only a 1904 workbook shows negative times.
+// A format code past the application's 255 characters shows as General.
+TEST(DisplayedText, FollowsTheDateSystemAndTreatsOverlongCodesAsGeneral) {
+  Workbook book;
+  StyleTable& styles = book.styles();
+  styles.ClearStyles();
+  styles.AddStyle(styles.FormatForId(0));
+  styles.AddFormat(164, u"[h]:mm");
+  const std::uint32_t elapsed = styles.AddStyle(styles.FormatForId(164));
+  styles.AddFormat(165, std::u16string(256, u'0'));
+  const std::uint32_t overlong = styles.AddStyle(styles.FormatForId(165));
+  styles.AddFormat(166, std::u16string(255, u'0'));
+  const std::uint32_t longest = styles.AddStyle(styles.FormatForId(166));
+  Sheet& sheet = book.AddSheet(u"S", SheetKind::kWorksheet);
+  const Cell negative = Cell::Number(1, -1.5, elapsed);
+  std::u16string out;
+  DisplayedText(book, sheet, &negative, out);
+  EXPECT_EQ(out, u"##########");
+  book.set_date1904(true);
+  DisplayedText(book, sheet, &negative, out);
+  EXPECT_EQ(out, u"-36:00");
+  const Cell seven = Cell::Number(1, 7, overlong);
+  DisplayedText(book, sheet, &seven, out);
+  EXPECT_EQ(out, u"7");
+  const Cell padded = Cell::Number(1, 7, longest);
+  DisplayedText(book, sheet, &padded, out);
+  EXPECT_EQ(out, std::u16string(254, u'0') + u"7");
+}
+
 }  // namespace
 }  // namespace brintova::engine::model

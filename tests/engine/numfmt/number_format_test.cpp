@@ -243,6 +243,44 @@ TEST(NumberFormatDates, TheTwoDateSystems) {
   ExpectRows(rows1904, std::size(rows1904), DateSystem::k1904);
 }
 
+TEST(NumberFormatDates, TheCalendarEndsWhereTheRoundedValueEnds) {
+  const Row rows1900[] = {
+      {u"m/d/yyyy", 2958465.999999994, "##########"},  // rounds to 1 January 10000
+      {u"h:mm:ss.000", 2958465.9999999999, "##########"},
+      {u"m/d/yyyy", 2958465.99999, "12/31/9999"},  // 23:59:59.1 stays in 9999
+      {u"yyyy-mm-dd hh:mm", 2958465.9999, "9999-12-31 23:59"},
+      {u"m/d/yyyy h:mm:ss.00", 2958465.9999999, "12/31/9999 23:59:59.99"},
+  };
+  ExpectRows(rows1900, std::size(rows1900));
+  const Row rows1904[] = {
+      {u"m/d/yyyy", 2957003.999999994, "##########"},
+      {u"m/d/yyyy", 2957003.99999, "12/31/9999"},
+      {u"m/d/yyyy", -2957003.999999994, "##########"},
+  };
+  ExpectRows(rows1904, std::size(rows1904), DateSystem::k1904);
+}
+
+TEST(NumberFormatCompile, CodesLongerThan255CharactersAreRefusedAndShowAsGeneral) {
+  const std::u16string longest(255, u'0');
+  NumberFormat f;
+  ASSERT_TRUE(NumberFormat::Compile(longest, f));
+  std::u16string out;
+  f.RenderNumber(5, DateSystem::k1900, out);
+  EXPECT_EQ(out, std::u16string(254, u'0') + u"5");
+  for (const std::u16string& code : {std::u16string(256, u'0'), std::u16string(30000, u'0'),
+                                     u"0.00" + std::u16string(252, u'x')}) {
+    CompileError error;
+    EXPECT_FALSE(NumberFormat::Compile(code, f, &error)) << code.size();
+    EXPECT_TRUE(f.IsGeneral());
+    const std::string description = ToUtf8(error.description);
+    EXPECT_NE(description.find("longer than 255 characters"), std::string::npos) << description;
+    EXPECT_LT(description.size(), 200u) << "quotes the whole code";
+    EXPECT_EQ(error.offset, 255u);
+    f.RenderNumber(1234.5, DateSystem::k1900, out);
+    EXPECT_EQ(ToUtf8(out), "1234.5");
+  }
+}
+
 TEST(NumberFormatValues, NotANumberAndInfinitiesShowAsNumError) {
   const double values[] = {std::numeric_limits<double>::quiet_NaN(),
                            std::numeric_limits<double>::infinity(),
