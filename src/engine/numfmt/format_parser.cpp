@@ -16,7 +16,7 @@ constexpr int kMaxSections = 4;
 constexpr std::size_t kMaxCodeLength = 255;
 
 // What the system's long date and time formats are for an en-US system locale.
-constexpr std::u16string_view kSystemLongDate = u"dddd, mmmm d, yyyy";
+constexpr std::u16string_view kSystemLongDate = u"dddd, mmmm dd, yyyy";
 constexpr std::u16string_view kSystemTime = u"h:mm:ss AM/PM";
 
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }

@@ -24,7 +24,7 @@ constexpr std::u16string_view kFullWidthDigits = u"０１２３４５６７８�
 
 // [DBNum1], [DBNum2], [DBNum3] of each language.
 constexpr NumeralSystem kChinese[] = {
-    {u"〇一二三四五六七八九", u"十百千", u"万亿兆京", true, true, true},
+    {u"○一二三四五六七八九", u"十百千", u"万亿兆京", true, true, true},
     {u"零壹贰叁肆伍陆柒捌玖", u"拾佰仟", u"万亿兆京", true, true, true},
     {kFullWidthDigits, u"十百千", u"万亿兆京", true, true, true},
 };

@@ -122,6 +122,7 @@ class Layout {
       }
     }
     StayElapsed();
+    EraYears();
     s_.elapsed_only = true;
     for (const Token& t : v_) {
       if (IsDateToken(t.kind) && !IsElapsed(t.kind)) s_.elapsed_only = false;
@@ -140,6 +141,20 @@ class Layout {
     }
     for (std::size_t k = 0; k < n; ++k) MakeLiteral(v_[i + 1 + k], k < shown ? u"" : u"0");
     return i + n;
+  }
+
+  // In a Japanese section that shows an era, y and yy count the years of the era.
+  void EraYears() {
+    if (s_.locale != Locale::kJapanese) return;
+    bool era = false;
+    for (const Token& t : v_) era = era || t.kind == Tok::kEra;
+    if (!era) return;
+    for (Token& t : v_) {
+      if (t.kind == Tok::kYear2) {
+        t.kind = Tok::kEraYear;
+        t.arg = 2;
+      }
+    }
   }
 
   // After [h], [m] or [s], a plain h, m or s of the same unit counts the same elapsed time.

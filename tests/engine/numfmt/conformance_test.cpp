@@ -183,5 +183,23 @@ TEST(NumberFormatConformance, GeneralMatchesAnElevenCharacterColumn) {
   EXPECT_GT(checked, 300);
 }
 
+// The corpus leaves out codes in other languages. For the ones the engine knows (Chinese (PRC),
+// Japanese and Korean sections, the system date and time) the application's texts must match.
+TEST(NumberFormatConformance, LocaleCodesOfTheKnownLanguagesMatch) {
+  const std::vector<Case> cases = LoadCases(BRINTOVA_NUMFMT_EXCLUDED, 8);
+  int checked = 0;
+  for (const Case& c : cases) {
+    if (c.rule != "locale_or_calendar") continue;
+    bool known = false;
+    for (const char* locale : {"[$-804]", "[$-411]", "[$-412]", "[$-F800]", "[$-F400]"}) {
+      known = known || c.format.find(locale) != std::string::npos;
+    }
+    if (!known) continue;
+    ++checked;
+    EXPECT_EQ(Display(c), c.expected) << c.id << " value " << c.value << " format " << c.format;
+  }
+  EXPECT_GE(checked, 28);
+}
+
 }  // namespace
 }  // namespace brintova::numfmt

@@ -1,6 +1,7 @@
 // Sections in Chinese (PRC), Japanese and Korean: the [DBNum1]..[DBNum3] numerals, the date and
 // time codes the application writes for those languages, the Japanese eras, and the system long
-// date and time formats ([$-F800], [$-F400]) as an en-US system shows them.
+// date and time formats ([$-F800], [$-F400]) as an en-US system shows them. The conformance
+// suite checks the same rules against the application's own texts for a few of these codes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,7 +45,7 @@ TEST(NativeNumerals, ChineseReadsWholeNumbersWithUnitsAndZeroGaps) {
       {u"[DBNum1][$-804]General", 1005, u"一千零五"},
       {u"[DBNum1][$-804]General", 100001, u"一十万零一"},
       {u"[DBNum1][$-804]General", 100000000, u"一亿"},
-      {u"[DBNum1][$-804]General", 0, u"〇"},
+      {u"[DBNum1][$-804]General", 0, u"○"},
       {u"[DBNum1][$-804]General", -12.5, u"-一十二.五"},
       {u"[DBNum2][$-804]General", 123, u"壹佰贰拾叁"},
       {u"[DBNum2][$-804]General", 12, u"壹拾贰"},
@@ -80,11 +81,11 @@ TEST(NativeNumerals, KoreanUsesHanjaAndFullWidthDigitsWithUnits) {
 TEST(NativeNumerals, PlaceholderDigitsConvertAndLiteralDigitsStay) {
   const Case cases[] = {
       {u"[DBNum2][$-804]0\"角\"", 5, u"伍角"},
-      {u"[DBNum1][$-804]0.00", 3.5, u"三.五〇"},
-      {u"[DBNum1][$-804]0000", 12, u"〇〇一十二"},
+      {u"[DBNum1][$-804]0.00", 3.5, u"三.五○"},
+      {u"[DBNum1][$-804]0000", 12, u"○○一十二"},
       {u"[DBNum2][$-804]#,##0", 1234, u"壹仟贰佰叁拾肆"},
       {u"[DBNum1][$-804]\"第1\"0", 5, u"第1五"},
-      {u"[DBNum1][$-804]0.00E+00", 12345, u"一.二三E+〇四"},
+      {u"[DBNum1][$-804]0.00E+00", 12345, u"一.二三E+○四"},
       {u"[dbnum2][$-804]0;[dbnum2]\"负\"0", -12, u"负壹拾贰"},
   };
   ExpectAll(cases);
@@ -103,7 +104,7 @@ TEST(NativeNumerals, WithoutTheseLanguagesDigitsStayWestern) {
 TEST(LocaleDates, ChineseCodesTheApplicationWrites) {
   const Case cases[] = {
       {u"[$-804]yyyy\"年\"m\"月\"d\"日\";@", kSample, u"2012年3月14日"},
-      {u"[DBNum1][$-804]yyyy\"年\"m\"月\"d\"日\";@", kSample, u"二〇一二年三月十四日"},
+      {u"[DBNum1][$-804]yyyy\"年\"m\"月\"d\"日\";@", kSample, u"二○一二年三月十四日"},
       {u"[DBNum1][$-804]m\"月\"d\"日\";@", kSample, u"三月十四日"},
       {u"[$-804]aaaa;@", kSample, u"星期三"},
       {u"[$-804]aaa;@", kSample, u"三"},
@@ -120,6 +121,8 @@ TEST(LocaleDates, ChineseCodesTheApplicationWrites) {
 TEST(LocaleDates, JapaneseCodesTheApplicationWrites) {
   const Case cases[] = {
       {u"[$-411]ggge\"年\"m\"月\"d\"日\";@", kSample, u"平成24年3月14日"},
+      {u"[$-411]gggyy\"年\"m\"月\"d\"日\"\\ dddd;@", kSample, u"平成24年3月14日 水曜日"},
+      {u"[$-411]yy\"年\"", kSample, u"12年"},  // without an era, the Western year
       {u"[$-411]ge.m.d;@", kSample, u"H24.3.14"},
       {u"[$-411]gge\"年\"m\"月\"d\"日\"", kSample, u"平24年3月14日"},
       {u"[DBNum1][$-411]ggge\"年\"m\"月\"d\"日\";@", kSample, u"平成二十四年三月十四日"},
@@ -160,11 +163,12 @@ TEST(LocaleDates, KoreanCodesTheApplicationWrites) {
 TEST(SystemFormats, LongDateAndTimeFollowAnEnUsSystemNotTheCode) {
   const Case cases[] = {
       {u"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", kSample, u"Wednesday, March 14, 2012"},
-      {u"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 40913, u"Thursday, January 5, 2012"},
+      {u"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 40913, u"Thursday, January 05, 2012"},
       {u"[$-x-sysdate]dddd, mmmm dd, yyyy", kSample, u"Wednesday, March 14, 2012"},
       {u"[$-F400]h:mm:ss\\ AM/PM", kSample, u"1:30:55 PM"},
       {u"[$-x-systime]h:mm:ss AM/PM", kSample, u"1:30:55 PM"},
       {u"[$-F400]hh:mm", 0.25, u"6:00:00 AM"},
+      {u"[$-F800]d/m/yy", 40913, u"Thursday, January 05, 2012"},
       {u"[$-F800]dddd", -1, u"##########"},
   };
   ExpectAll(cases);
