@@ -84,6 +84,17 @@ QStringList SaveFilters(SourceKind kind) {
   return filters;
 }
 
+QString SaveKindNote(SourceKind kind) {
+  switch (kind) {
+    case SourceKind::kXls:
+    case SourceKind::kXlt:
+      return QStringLiteral("Read from an Excel 97-2003 file, a format that is read only here: "
+                            "Save As writes .xlsx.");
+    default:
+      return {};
+  }
+}
+
 SaveTarget ResolveSaveTarget(const QString& chosen_path, const QString& chosen_filter) {
   const QString suffix = QFileInfo(chosen_path).suffix().toLower();
   static const QStringList kPackages = {QStringLiteral("xlsx"), QStringLiteral("xlsm"),
@@ -319,7 +330,15 @@ void ResultsWindow::ShowEntry(int entry) {
     tabs_->setCurrentIndex(shown.sheet_tab);
   }
   ShowSheet(shown.sheet_tab);
-  if (shown.saved) status_->setText(QStringLiteral("Saved."));
+  if (shown.saved) {
+    status_->setText(QStringLiteral("Saved."));
+  } else {
+    try {
+      status_->setText(SaveKindNote(shown.book->model().source().kind));
+    } catch (const Failure& failure) {
+      status_->setText(FailureText(failure));
+    }
+  }
   UpdateButtons();
 }
 

@@ -37,6 +37,9 @@ struct SaveTarget {
 // kind first (a workbook read from xls, csv or nothing is offered .xlsx), then .xlsx when that
 // keeps everything, then the CSV of the shown sheet (always last).
 QStringList SaveFilters(engine::model::SourceKind kind);
+// What the window says under an entry read from a file of `kind` that a save cannot write back
+// in its own format ("" for the others).
+QString SaveKindNote(engine::model::SourceKind kind);
 // The file and format a save dialog's answer means: the typed extension when it names a
 // package kind or CSV, else the chosen filter's extension appended.
 SaveTarget ResolveSaveTarget(const QString& chosen_path, const QString& chosen_filter);

@@ -1,7 +1,13 @@
-"""Makes the legacy (.xls) fixtures: an .xlsx is written with openpyxl, then LibreOffice
-converts it to the legacy binary format (legacy_values.xls), and saves it once more with a
-password through UNO (legacy_password.xls). Run with /usr/bin/python3 from tests/data/."""
+"""Makes the legacy (.xls) fixtures with LibreOffice:
+  legacy_values.xls             an .xlsx written with openpyxl, converted to the legacy format
+  legacy_password.xls           the same saved with the password "secret" (RC4), through UNO
+  legacy_default_password.xls   the same saved with the password the spreadsheet application uses
+                                for read-only protection, which opens without asking
+  legacy/<name>.xls             each LibreOffice-made engine/<name>.xlsx converted to the legacy
+                                format, so both kinds of file hold the same cells
+Run with /usr/bin/python3 from tests/data/."""
 import datetime
+import glob
 import os
 import shutil
 import subprocess
@@ -38,7 +44,7 @@ def build(path):
     book.save(path)
 
 
-def save_with_password(source, target, profile):
+def save_with_password(source, targets, profile):
     import uno
     from com.sun.star.beans import PropertyValue
 
@@ -65,8 +71,9 @@ def save_with_password(source, target, profile):
                                                                    context)
         doc = desktop.loadComponentFromURL("file://" + source, "_blank", 0,
                                            (prop("Hidden", True),))
-        doc.storeToURL("file://" + target, (prop("FilterName", "MS Excel 97"),
-                                            prop("Password", "secret")))
+        for target, password in targets:
+            doc.storeToURL("file://" + target, (prop("FilterName", "MS Excel 97"),
+                                                prop("Password", password)))
         doc.close(True)
         try:
             desktop.terminate()
@@ -87,9 +94,16 @@ def main():
                         "--convert-to", "xls", "--outdir", work, source], check=True,
                        stdout=subprocess.DEVNULL)
         shutil.copy(os.path.join(work, "legacy_values.xls"), os.path.join(out_dir, "legacy_values.xls"))
-        locked = os.path.join(work, "legacy_password.xls")
-        save_with_password(source, locked, profile)
-        shutil.copy(locked, os.path.join(out_dir, "legacy_password.xls"))
+        targets = [(os.path.join(work, "legacy_password.xls"), "secret"),
+                   (os.path.join(work, "legacy_default_password.xls"), "VelvetSweatshop")]
+        save_with_password(source, targets, profile)
+        for target, _ in targets:
+            shutil.copy(target, os.path.join(out_dir, os.path.basename(target)))
+        engine = sorted(glob.glob(os.path.join(out_dir, "engine", "*.xlsx")))
+        os.makedirs(os.path.join(out_dir, "legacy"), exist_ok=True)
+        subprocess.run(["soffice", "-env:UserInstallation=" + profile, "--headless",
+                        "--convert-to", "xls", "--outdir", os.path.join(out_dir, "legacy")]
+                       + engine, check=True, stdout=subprocess.DEVNULL)
     finally:
         shutil.rmtree(work)
     return 0

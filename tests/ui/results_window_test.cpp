@@ -335,6 +335,17 @@ TEST(SaveFilters, OfferTheSourceKindFirstAndCsvLast) {
   }
 }
 
+TEST(SaveKindNote, SaysWhenTheSourceKindCannotBeWrittenBack) {
+  for (SourceKind kind : {SourceKind::kXls, SourceKind::kXlt}) {
+    EXPECT_TRUE(SaveKindNote(kind).contains(QStringLiteral("Save As writes .xlsx")))
+        << static_cast<int>(kind);
+  }
+  for (SourceKind kind : {SourceKind::kNew, SourceKind::kXlsx, SourceKind::kXlsm,
+                          SourceKind::kXltx, SourceKind::kXltm}) {
+    EXPECT_TRUE(SaveKindNote(kind).isEmpty()) << static_cast<int>(kind);
+  }
+}
+
 TEST(ResolveSaveTarget, TypedExtensionWinsElseTheFilterAppendsItsOwn) {
   const QString xlsx = SaveFilters(SourceKind::kXlsx).front();
   const QString xlsm = SaveFilters(SourceKind::kXlsm).front();

@@ -1,23 +1,19 @@
-// Opening an Excel 97-2003 workbook or template (.xls, .xlt) through freexl: sheet names and
-// order, cell values, dates and times as numbers with a date or time format.
+// Opening a legacy workbook or template (.xls, .xlt): Excel 97-2003 (BIFF8) and Excel 5/95
+// (BIFF5) workbook streams in a compound file, into the in-memory model with their number
+// formats, so displayed text comes from the same renderer as for every other kind of file.
 #pragma once
 
-#include <memory>
+#include <string>
 #include <string_view>
 
-#include "engine/model/workbook.h"
+#include "engine/package/read_error.h"
 
 namespace brintova::engine::legacy {
 
-// Reads the file at `path`. Throws Failure when it cannot be read, is not a legacy workbook,
-// or is protected by a password ("This workbook is encrypted with a password: <path>").
-std::unique_ptr<model::Workbook> ReadLegacyWorkbook(std::u16string_view path);
-
-// Days since 30 December 1899 for a date written "YYYY-MM-DD", as the application numbers
-// dates (1 = 1 January 1900, 60 the 29 February 1900 it believes in); false for text that is
-// not such a date or a date before 1900.
-bool DateSerialFromText(std::string_view text, double* serial);
-// The fraction of a day for "HH:MM:SS"; false otherwise.
-bool TimeFractionFromText(std::string_view text, double* fraction);
+// Reads the workbook in `bytes`, or says why not (error.encrypted for a workbook that needs a
+// password to open, error.not_a_workbook for a file of another kind). Never throws.
+package::ReadResult ReadLegacyBuffer(std::string_view bytes);
+// The same for the file at `native_path`.
+package::ReadResult ReadLegacyFile(const std::string& native_path);
 
 }  // namespace brintova::engine::legacy

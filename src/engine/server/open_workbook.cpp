@@ -41,7 +41,7 @@ std::unique_ptr<model::Workbook> Finish(package::ReadResult result, std::u16stri
   if (!result.ok()) {
     const std::u16string reason = ToUtf16(result.error.description);
     if (result.error.encrypted) {
-      throw Failure(u"This workbook is encrypted with a password: " + std::u16string(path));
+      throw Failure(u"This workbook is protected by a password: " + std::u16string(path));
     }
     if (result.error.not_a_workbook) {
       throw Failure(u"Not a workbook: " + std::u16string(path) + u" (" + reason + u")");
@@ -68,7 +68,10 @@ std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
   if (extension == u".xltm")
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltm);
   if (extension == u".csv" || extension == u".txt") return textfile::ReadTextWorkbook(path);
-  if (extension == u".xls" || extension == u".xlt") return legacy::ReadLegacyWorkbook(path);
+  if (extension == u".xls")
+    return Finish(legacy::ReadLegacyFile(native), path, model::SourceKind::kXls);
+  if (extension == u".xlt")
+    return Finish(legacy::ReadLegacyFile(native), path, model::SourceKind::kXlt);
   throw Failure(u"Not a workbook: " + std::u16string(path));
 }
 

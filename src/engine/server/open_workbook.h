@@ -11,7 +11,7 @@ namespace brintova::engine {
 
 // Reads the workbook file at `path` (text as the user gave it; see NativePathFromText).
 // Throws Failure naming the file: "File not found: <path>", "Not a workbook: <path>",
-// "This workbook is encrypted with a password: <path>", "Cannot open <path>: <reason>".
+// "This workbook is protected by a password: <path>", "Cannot open <path>: <reason>".
 std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path);
 
 }  // namespace brintova::engine
