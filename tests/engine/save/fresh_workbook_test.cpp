@@ -4,7 +4,6 @@
 
 #include <pugixml.hpp>
 
-#include "engine/legacy/legacy_workbook_reader.h"
 #include "engine/package/save_workbook.h"
 #include "engine/server/open_workbook.h"
 #include "engine/text/text_workbook_reader.h"
@@ -47,7 +46,7 @@ TEST(SaveWorkbookAs, TextFileBecomesAWorkbookWithTheSameTexts) {
 
 TEST(SaveWorkbookAs, LegacyWorkbookKeepsSheetsValuesAndDates) {
   ScratchFolder folder;
-  auto book = legacy::ReadLegacyWorkbook(TextFromNativePath(DataPath("legacy_values.xls")));
+  auto book = Open(DataPath("legacy_values.xls"));
   const std::string saved = folder.File("legacy.xlsx");
   package::SaveWorkbookAs(*book, TextFromNativePath(saved));
   const auto reopened = Open(saved);
@@ -58,9 +57,12 @@ TEST(SaveWorkbookAs, LegacyWorkbookKeepsSheetsValuesAndDates) {
         << ToUtf8(book->sheet(i).name());
   }
   const CellTexts first = SheetTexts(*reopened, reopened->sheet(0));
-  EXPECT_EQ(first.at({2, 5}), "2/29/2024");
-  EXPECT_EQ(first.at({2, 6}), "12/31/2023 13:45");
+  // Each date and time keeps the number format it had in the legacy file.
+  EXPECT_EQ(first.at({2, 5}), "2024-02-29");
+  EXPECT_EQ(first.at({2, 6}), "2023-12-31 13:45:30");
   EXPECT_EQ(first.at({2, 7}), "7:05:09");
+  EXPECT_EQ(first.at({2, 2}), "123.00");
+  EXPECT_EQ(first.at({2, 4}), "TRUE");
 }
 
 TEST(SaveWorkbookAs, NewWorkbookAsTemplate) {
