@@ -88,8 +88,9 @@ QString SaveKindNote(SourceKind kind) {
   switch (kind) {
     case SourceKind::kXls:
     case SourceKind::kXlt:
-      return QStringLiteral("Read from an Excel 97-2003 file, a format that is read only here: "
-                            "Save As writes .xlsx.");
+      return QStringLiteral(
+          "Read from an Excel 97-2003 file, a format that is read only here: "
+          "Save As writes .xlsx.");
     default:
       return {};
   }

@@ -180,7 +180,8 @@ TEST(RunCommand, WalksAFolderAsADroppedOne) {
   EXPECT_EQ(result.status, kExitSuccess) << result.err;
   EXPECT_EQ(result.err.substr(result.err.rfind("brintova-cli: ")), Summary(2, 0, 2));
   EXPECT_NE(result.err.find("Deep.xls: the Excel 97-2003 format is read only; the result is "
-                            "saved as " + scratch.File("out/Deep.xlsx")),
+                            "saved as " +
+                            scratch.File("out/Deep.xlsx")),
             std::string::npos)
       << result.err;
   EXPECT_EQ(scratch.Entries("out"), (std::vector<std::string>{"Deep.xlsx", "Top.xlsx"}));

@@ -340,8 +340,8 @@ TEST(SaveKindNote, SaysWhenTheSourceKindCannotBeWrittenBack) {
     EXPECT_TRUE(SaveKindNote(kind).contains(QStringLiteral("Save As writes .xlsx")))
         << static_cast<int>(kind);
   }
-  for (SourceKind kind : {SourceKind::kNew, SourceKind::kXlsx, SourceKind::kXlsm,
-                          SourceKind::kXltx, SourceKind::kXltm}) {
+  for (SourceKind kind : {SourceKind::kNew, SourceKind::kXlsx, SourceKind::kXlsm, SourceKind::kXltx,
+                          SourceKind::kXltm}) {
     EXPECT_TRUE(SaveKindNote(kind).isEmpty()) << static_cast<int>(kind);
   }
 }

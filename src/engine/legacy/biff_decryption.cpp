@@ -108,7 +108,8 @@ bool Verifies(const KeyForBlock& key, Bytes verifier, Bytes hash,
   cipher.Apply(0, verifier.data(), verifier.size());
   cipher.Apply(verifier.size(), hash.data(), hash.size());
   const Bytes expected = digest(verifier);
-  return hash.size() >= expected.size() && std::equal(expected.begin(), expected.end(), hash.begin());
+  return hash.size() >= expected.size() &&
+         std::equal(expected.begin(), expected.end(), hash.begin());
 }
 
 [[noreturn]] void WrongPassword() {
@@ -145,8 +146,9 @@ KeyForBlock CryptoApiKey(std::string_view info, std::u16string_view password) {
   const std::uint32_t hash_algorithm = ReadU32(info, header + 12);
   std::uint32_t key_bits = ReadU32(info, header + 16);
   if (key_bits == 0) key_bits = 40;
-  if ((algorithm != 0 && algorithm != 0x6801) || (hash_algorithm != 0 && hash_algorithm != 0x8004) ||
-      key_bits < 40 || key_bits > 128 || key_bits % 8 != 0) {
+  if ((algorithm != 0 && algorithm != 0x6801) ||
+      (hash_algorithm != 0 && hash_algorithm != 0x8004) || key_bits < 40 || key_bits > 128 ||
+      key_bits % 8 != 0) {
     throw package::ReadError{"it is encrypted with a method this reader does not know"};
   }
   const std::size_t verifier = header + header_size;
@@ -213,8 +215,11 @@ std::uint16_t XorPasswordVerifier(std::u16string_view password) {
 void DecryptWorkbookStream(std::string& stream, std::size_t from, std::string_view filepass,
                            bool biff8, std::u16string_view password) {
   const std::uint16_t method = biff8 ? ReadU16(filepass, 0) : 0;
-  if (method == 0) CheckXorPassword(filepass.substr(std::min<std::size_t>(biff8 ? 2 : 0, filepass.size())), password);
-  if (method != 1) throw package::ReadError{"it is encrypted with a method this reader does not know"};
+  if (method == 0)
+    CheckXorPassword(filepass.substr(std::min<std::size_t>(biff8 ? 2 : 0, filepass.size())),
+                     password);
+  if (method != 1)
+    throw package::ReadError{"it is encrypted with a method this reader does not know"};
   const std::string_view info = filepass.substr(std::min<std::size_t>(2, filepass.size()));
   const std::uint16_t major = ReadU16(info, 0);
   const std::uint16_t minor = ReadU16(info, 2);
@@ -231,7 +236,8 @@ void DecryptWorkbookStream(std::string& stream, std::size_t from, std::string_vi
   std::size_t at = from;
   while (stream.size() - at >= 4 && at >= from) {
     const std::uint16_t type = ReadU16(stream, at);
-    const std::size_t length = std::min<std::size_t>(ReadU16(stream, at + 2), stream.size() - at - 4);
+    const std::size_t length =
+        std::min<std::size_t>(ReadU16(stream, at + 2), stream.size() - at - 4);
     std::size_t body = at + 4;
     std::size_t count = length;
     if (type == 0x0085) {  // BOUNDSHEET: the substream's offset stays readable

@@ -40,7 +40,8 @@ class RecordStream {
 // sets failed() and gives zeros.
 class ContinuedReader {
  public:
-  ContinuedReader(RecordStream& records, std::string_view first) : records_(records), piece_(first) {}
+  ContinuedReader(RecordStream& records, std::string_view first)
+      : records_(records), piece_(first) {}
 
   std::uint8_t U8();
   std::uint16_t U16();

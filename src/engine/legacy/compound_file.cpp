@@ -40,7 +40,8 @@ CompoundFile::CompoundFile(std::string_view bytes) : bytes_(bytes) {
   sector_shift_ = ReadU16(bytes, 30);
   mini_shift_ = ReadU16(bytes, 32);
   if (sector_shift_ != 9 && sector_shift_ != 12) Damaged("its sector size is not valid");
-  if (mini_shift_ == 0 || mini_shift_ >= sector_shift_) Damaged("its mini sector size is not valid");
+  if (mini_shift_ == 0 || mini_shift_ >= sector_shift_)
+    Damaged("its mini sector size is not valid");
   mini_cutoff_ = ReadU32(bytes, 56);
   const std::size_t sector_size = std::size_t{1} << sector_shift_;
   sector_count_ = bytes.size() > sector_size ? (bytes.size() - 1) / sector_size : 0;

@@ -3,12 +3,12 @@
 // cell styles, shared strings, the sheet list) and then each sheet's substream.
 #include "engine/legacy/legacy_workbook_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <new>
-#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -97,7 +97,8 @@ void WorkbookStreamReader::Globals(RecordStream& records) {
     const std::string_view b = record.body;
     switch (record.type) {
       case 0x0042:  // CODEPAGE
-        if (ReadU16(b, 0) != code_page_->number()) code_page_ = std::make_unique<CodePage>(ReadU16(b, 0));
+        if (ReadU16(b, 0) != code_page_->number())
+          code_page_ = std::make_unique<CodePage>(ReadU16(b, 0));
         break;
       case 0x0022:  // DATEMODE
         book_->set_date1904(ReadU16(b, 0) != 0);
@@ -249,7 +250,8 @@ package::ReadResult ReadLegacyBuffer(std::string_view bytes) {
       throw ReadError{"it is not an Excel 97-2003 workbook", false, true};
     }
     const CompoundFile file(bytes);
-    if (file.FindStream(u"EncryptionInfo") != nullptr && file.FindStream(u"EncryptedPackage") != nullptr) {
+    if (file.FindStream(u"EncryptionInfo") != nullptr &&
+        file.FindStream(u"EncryptedPackage") != nullptr) {
       throw ReadError{"This workbook is protected by a password", true};
     }
     const CompoundEntry* entry = file.FindStream(u"Workbook");

@@ -166,7 +166,8 @@ void SubstreamReader::Cellular(const Record& record) {
       if (b.size() >= 14) Add(row, column, Cell::Number(0, ReadF64(b, 6), Style(ReadU16(b, 4))));
       break;
     case 0x027E:  // RK
-      if (b.size() >= 10) Add(row, column, Cell::Number(0, RkValue(ReadU32(b, 6)), Style(ReadU16(b, 4))));
+      if (b.size() >= 10)
+        Add(row, column, Cell::Number(0, RkValue(ReadU32(b, 6)), Style(ReadU16(b, 4))));
       break;
     case 0x00BD:  // MULRK: style and RK per column, the last column at the end
       for (std::size_t at = 4, c = column; at + 6 + 2 <= b.size(); at += 6, ++c) {
@@ -225,23 +226,27 @@ void SubstreamReader::Cellular(const Record& record) {
     }
     // Excel 2.1 cells: row, column, three attribute bytes, then the value.
     case 0x0002:  // INTEGER
-      if (b.size() >= 9) Add(row, column, Cell::Number(0, ReadU16(b, 7), model::StyleTable::kMissingStyle));
+      if (b.size() >= 9)
+        Add(row, column, Cell::Number(0, ReadU16(b, 7), model::StyleTable::kMissingStyle));
       break;
     case 0x0003:  // NUMBER
-      if (b.size() >= 15) Add(row, column, Cell::Number(0, ReadF64(b, 7), model::StyleTable::kMissingStyle));
+      if (b.size() >= 15)
+        Add(row, column, Cell::Number(0, ReadF64(b, 7), model::StyleTable::kMissingStyle));
       break;
     case 0x0004: {  // LABEL
       if (b.size() < 8) break;
       const std::size_t count = std::min<std::size_t>(ReadU8(b, 7), b.size() - 8);
       std::u16string text;
       facts_.code_page->Decode(b.substr(8, count), text);
-      Add(row, column, Cell::OwnedString(0, sheet_->strings().Add(text), model::StyleTable::kMissingStyle));
+      Add(row, column,
+          Cell::OwnedString(0, sheet_->strings().Add(text), model::StyleTable::kMissingStyle));
       break;
     }
     case 0x0005:  // BOOLERR
       if (b.size() < 9) break;
       if (ReadU8(b, 8) != 0) {
-        Add(row, column, Cell::Error(0, ErrorFromCode(ReadU8(b, 7)), model::StyleTable::kMissingStyle));
+        Add(row, column,
+            Cell::Error(0, ErrorFromCode(ReadU8(b, 7)), model::StyleTable::kMissingStyle));
       } else {
         Add(row, column, Cell::Boolean(0, ReadU8(b, 7) != 0, model::StyleTable::kMissingStyle));
       }

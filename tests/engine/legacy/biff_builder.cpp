@@ -77,7 +77,8 @@ std::string CompoundFileOf(const std::vector<std::pair<std::u16string, std::stri
     const auto first = static_cast<std::uint32_t>(fat.size());
     const auto count = static_cast<std::uint32_t>(padded.size() / kSector);
     for (std::uint32_t i = 0; i < count; ++i) fat.push_back(i + 1 == count ? kEnd : first + i + 1);
-    placed.push_back({first, static_cast<std::uint32_t>(std::max<std::size_t>(bytes.size(), 4096))});
+    placed.push_back(
+        {first, static_cast<std::uint32_t>(std::max<std::size_t>(bytes.size(), 4096))});
     data += padded;
   }
   // The directory: root, then one entry per stream, each the right sibling of the one before.

@@ -1,6 +1,8 @@
 // Workbooks saved with a password to open, built here with an encryptor written from the
 // published description of the methods: the default read-only password opens them, any other
 // password gives the password message, and nothing else does.
+#include "engine/legacy/biff_decryption.h"
+
 #include <gtest/gtest.h>
 #include <nettle/arcfour.h>
 #include <nettle/md5.h>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "biff_builder.h"
-#include "engine/legacy/biff_decryption.h"
 #include "engine/legacy/legacy_workbook_reader.h"
 #include "platform/text.h"
 
@@ -83,8 +84,8 @@ Method CryptoApiMethod(std::u16string_view password, std::uint32_t bits) {
     return k;
   };
   const Bytes header = Le32(0x04) + Le32(0) + Le32(0x6801) + Le32(0x8004) + Le32(bits) + Le32(1) +
-                       Le32(0) + Le32(0) + Utf16(u"Microsoft Enhanced Cryptographic Provider v1.0") +
-                       Le16(0);
+                       Le32(0) + Le32(0) +
+                       Utf16(u"Microsoft Enhanced Cryptographic Provider v1.0") + Le16(0);
   const Bytes sealed = Rc4(key(0), kVerifier + Sha1(kVerifier));
   const Bytes filepass = Le16(1) + Le16(4) + Le16(2) + Le32(0x04) +
                          Le32(static_cast<std::uint32_t>(header.size())) + header + Le32(16) +
@@ -103,13 +104,16 @@ Bytes Encrypt(Bytes stream, const Method& method) {
   auto key_stream_at = [&](std::size_t position) {
     const std::size_t block = position / 1024;
     while (blocks.size() <= block) {
-      blocks.push_back(Rc4(method.key(static_cast<std::uint32_t>(blocks.size())), Bytes(1024, '\0')));
+      blocks.push_back(
+          Rc4(method.key(static_cast<std::uint32_t>(blocks.size())), Bytes(1024, '\0')));
     }
     return static_cast<char>(blocks[block][position % 1024]);
   };
   while (at + 4 <= stream.size()) {
-    const std::uint16_t type = static_cast<unsigned char>(stream[at]) | static_cast<unsigned char>(stream[at + 1]) << 8;
-    const std::size_t length = static_cast<unsigned char>(stream[at + 2]) | static_cast<unsigned char>(stream[at + 3]) << 8;
+    const std::uint16_t type =
+        static_cast<unsigned char>(stream[at]) | static_cast<unsigned char>(stream[at + 1]) << 8;
+    const std::size_t length = static_cast<unsigned char>(stream[at + 2]) |
+                               static_cast<unsigned char>(stream[at + 3]) << 8;
     const std::size_t clear = type == 0x0809 ? length : type == 0x0085 ? 4 : 0;
     for (std::size_t i = clear; i < length; ++i) stream[at + 4 + i] ^= key_stream_at(at + 4 + i);
     at += 4 + length;
@@ -169,7 +173,8 @@ TEST(BiffDecryption, OnlyAnotherPasswordGivesThePasswordMessage) {
     EXPECT_EQ(result.error.description, "This workbook is protected by a password") << method.name;
   }
   // An unknown method is not a password: it says what it is.
-  const auto odd = ReadLegacyBuffer(CompoundFileOf({{u"Workbook", PlainStream(Le16(1) + Le16(9) + Le16(9))}}));
+  const auto odd =
+      ReadLegacyBuffer(CompoundFileOf({{u"Workbook", PlainStream(Le16(1) + Le16(9) + Le16(9))}}));
   ASSERT_FALSE(odd.ok());
   EXPECT_FALSE(odd.error.encrypted);
   EXPECT_EQ(odd.error.description, "it is encrypted with a method this reader does not know");
@@ -179,14 +184,16 @@ TEST(BiffDecryption, XorObfuscationTellsARealPasswordFromTheDefaultOne) {
   EXPECT_EQ(XorPasswordVerifier(u"abcdefghij"), 0xFEF1);  // the published example
   const auto xor_with = [](std::u16string_view password) {
     return ReadLegacyBuffer(CompoundFileOf(
-        {{u"Workbook", PlainStream(Le16(0) + Le16(0x1234) + Le16(XorPasswordVerifier(password)))}}));
+        {{u"Workbook",
+          PlainStream(Le16(0) + Le16(0x1234) + Le16(XorPasswordVerifier(password)))}}));
   };
   const auto real = xor_with(u"secret");
   EXPECT_TRUE(real.error.encrypted);
   const auto default_password = xor_with(kDefaultPassword);
   ASSERT_FALSE(default_password.ok());
   EXPECT_FALSE(default_password.error.encrypted);
-  EXPECT_NE(default_password.error.description.find("default read-only password"), std::string::npos);
+  EXPECT_NE(default_password.error.description.find("default read-only password"),
+            std::string::npos);
 }
 
 }  // namespace

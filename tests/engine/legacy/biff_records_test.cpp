@@ -25,7 +25,8 @@ StreamBuilder Styles(const std::vector<std::pair<std::uint16_t, std::u16string>>
   StreamBuilder globals;
   for (const auto& [id, code] : formats) globals.Add(0x041E, Le16(id) + Biff8String(code));
   globals.Add(0x00E0, Le16(0) + Le16(0) + std::string(16, '\0'));
-  for (std::uint16_t id : xf_format_ids) globals.Add(0x00E0, Le16(0) + Le16(id) + std::string(16, '\0'));
+  for (std::uint16_t id : xf_format_ids)
+    globals.Add(0x00E0, Le16(0) + Le16(id) + std::string(16, '\0'));
   return globals;
 }
 
@@ -44,39 +45,40 @@ std::string Text(const model::Workbook& book, std::int32_t row, std::int32_t col
 TEST(BiffRecords, ValuesShowThroughTheirCellsNumberFormats) {
   // xf 1: 0.0% (custom 164), xf 2: #,##0.00 (built in 4), xf 3: 00000, xf 4: m/d/yyyy (14),
   // xf 5: "$"#,##0.00 as the file declares id 7.
-  StreamBuilder globals = Styles({{164, u"0.0%"}, {165, u"00000"}, {7, u"\"$\"#,##0.00"}},
-                                 {164, 4, 165, 14, 7});
+  StreamBuilder globals =
+      Styles({{164, u"0.0%"}, {165, u"00000"}, {7, u"\"$\"#,##0.00"}}, {164, 4, 165, 14, 7});
   StreamBuilder cells;
-  cells.Add(0x0203, Cell(0, 0, 1) + F64(0.256))                  // A1 26%: 25.6%
-      .Add(0x027E, Cell(0, 1, 2) + Le32((1234567u << 2) | 3))    // B1 RK integer / 100
-      .Add(0x027E, Cell(0, 2, 3) + Le32(42u << 2 | 2))           // C1 RK integer
-      .Add(0x027E, Cell(0, 3, 4) + Le32(0x40E62020u))            // D1 RK double 45313, 22 Jan 2024
-      .Add(0x0203, Cell(0, 4, 5) + F64(1234.5))                  // E1 currency
-      .Add(0x00BD, Le16(1) + Le16(0) + Le16(0) + Le32(7u << 2 | 2) + Le16(3) +
-                       Le32(5u << 2 | 2) + Le16(1))              // MULRK A2:B2
-      .Add(0x0205, Cell(2, 0, 0) + std::string("\x01\x00", 2))   // A3 TRUE
-      .Add(0x0205, Cell(2, 1, 0) + std::string("\x07\x01", 2))   // B3 #DIV/0!
+  cells
+      .Add(0x0203, Cell(0, 0, 1) + F64(0.256))                 // A1 26%: 25.6%
+      .Add(0x027E, Cell(0, 1, 2) + Le32((1234567u << 2) | 3))  // B1 RK integer / 100
+      .Add(0x027E, Cell(0, 2, 3) + Le32(42u << 2 | 2))         // C1 RK integer
+      .Add(0x027E, Cell(0, 3, 4) + Le32(0x40E62020u))          // D1 RK double 45313, 22 Jan 2024
+      .Add(0x0203, Cell(0, 4, 5) + F64(1234.5))                // E1 currency
+      .Add(0x00BD, Le16(1) + Le16(0) + Le16(0) + Le32(7u << 2 | 2) + Le16(3) + Le32(5u << 2 | 2) +
+                       Le16(1))                                      // MULRK A2:B2
+      .Add(0x0205, Cell(2, 0, 0) + std::string("\x01\x00", 2))       // A3 TRUE
+      .Add(0x0205, Cell(2, 1, 0) + std::string("\x07\x01", 2))       // B3 #DIV/0!
       .Add(0x0006, Cell(3, 0, 2) + F64(2.5) + std::string(8, '\0'))  // A4 =number
       .Add(0x0006, Cell(3, 1, 0) + std::string("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) +
                        std::string(8, '\0'))
-      .Add(0x04BC, std::string(10, '\0'))                        // a shared formula between
-      .Add(0x0207, Biff8String(u"from STRING"))                  // B4's text
+      .Add(0x04BC, std::string(10, '\0'))        // a shared formula between
+      .Add(0x0207, Biff8String(u"from STRING"))  // B4's text
       .Add(0x0006, Cell(3, 2, 0) + std::string("\x01\x00\x01\x00\x00\x00\xFF\xFF", 8) +
-                       std::string(8, '\0'))                     // C4 =TRUE
+                       std::string(8, '\0'))  // C4 =TRUE
       .Add(0x0006, Cell(3, 3, 0) + std::string("\x02\x00\x2A\x00\x00\x00\xFF\xFF", 8) +
-                       std::string(8, '\0'))                     // D4 =#N/A
+                       std::string(8, '\0'))  // D4 =#N/A
       .Add(0x0006, Cell(3, 4, 0) + std::string("\x03\x00\x00\x00\x00\x00\xFF\xFF", 8) +
-                       std::string(8, '\0'))                     // E4 ="" result
-      .Add(0x0201, Cell(5, 5, 2))                                // F6 styled, empty
+                       std::string(8, '\0'))                      // E4 ="" result
+      .Add(0x0201, Cell(5, 5, 2))                                 // F6 styled, empty
       .Add(0x0204, Cell(6, 0, 0) + Biff8String(u"Ωmega label"));  // A7 LABEL, 16-bit
   const auto result = ReadStream(OneSheetStream(globals, cells));
   ASSERT_TRUE(result.ok()) << result.error.description;
   const model::Workbook& book = *result.workbook;
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"A1", "25.6%"},  {"B1", "12,345.67"}, {"C1", "00042"},  {"D1", "1/22/2024"},
-      {"E1", "$1,234.50"}, {"A2", "7"},      {"B2", "00005"},      {"A3", "TRUE"},
-      {"B3", "#DIV/0!"}, {"A4", "2.50"},     {"B4", "from STRING"}, {"C4", "TRUE"},
-      {"D4", "#N/A"},   {"E4", ""},          {"A7", "Ωmega label"},
+      {"A1", "25.6%"},     {"B1", "12,345.67"}, {"C1", "00042"},       {"D1", "1/22/2024"},
+      {"E1", "$1,234.50"}, {"A2", "7"},         {"B2", "00005"},       {"A3", "TRUE"},
+      {"B3", "#DIV/0!"},   {"A4", "2.50"},      {"B4", "from STRING"}, {"C4", "TRUE"},
+      {"D4", "#N/A"},      {"E4", ""},          {"A7", "Ωmega label"},
   };
   for (const auto& [ref, text] : expected) {
     const auto at = model::ParseCellReference(ref);
@@ -140,8 +142,8 @@ TEST(BiffRecords, CellsOutOfOrderAreSortedAndTheLastOfAPositionWins) {
   cells.Add(0x0203, Cell(4, 2, 0) + F64(1))
       .Add(0x0203, Cell(0, 5, 0) + F64(2))
       .Add(0x0203, Cell(0, 1, 0) + F64(3))
-      .Add(0x0203, Cell(4, 2, 0) + F64(4))   // C5 again: this one is kept
-      .Add(0x0203, Cell(0, 300, 0) + F64(5))  // past column IV: still in the grid
+      .Add(0x0203, Cell(4, 2, 0) + F64(4))       // C5 again: this one is kept
+      .Add(0x0203, Cell(0, 300, 0) + F64(5))     // past column IV: still in the grid
       .Add(0x0203, Cell(0, 16384, 0) + F64(6));  // past the grid: left out
   const auto result = ReadStream(OneSheetStream(Styles({}, {}), cells));
   ASSERT_TRUE(result.ok()) << result.error.description;
@@ -149,7 +151,8 @@ TEST(BiffRecords, CellsOutOfOrderAreSortedAndTheLastOfAPositionWins) {
   std::vector<std::string> order;
   for (const auto& [row, row_cells] : sheet.rows()) {
     for (const model::Cell& c : row_cells) {
-      order.push_back(model::CellReference(row, c.column) + "=" + Text(*result.workbook, row, c.column));
+      order.push_back(model::CellReference(row, c.column) + "=" +
+                      Text(*result.workbook, row, c.column));
     }
   }
   EXPECT_EQ(order, (std::vector<std::string>{"B1=3", "F1=2", "KO1=5", "C5=4"}));
@@ -163,11 +166,15 @@ TEST(BiffRecords, ExcelFiveTextIsReadInTheFilesCodePage) {
   globals.Add(0x00E0, Le16(0) + Le16(0) + std::string(12, '\0'));
   globals.Add(0x00E0, Le16(0) + Le16(164) + std::string(12, '\0'));
   StreamBuilder cells;
-  cells.Add(0x0204, Cell(0, 0, 0) + Le16(6) + "\xCF\xF0\xE8\xE2\xE5\xF2")  // "Привет"
+  cells
+      .Add(0x0204, Cell(0, 0, 0) + Le16(6) + "\xCF\xF0\xE8\xE2\xE5\xF2")  // "Привет"
       .Add(0x00D6, Cell(1, 0, 0) + Le16(2) + "\xC0\xC1" + std::string("\x01\x00\x00", 3))
       .Add(0x0203, Cell(2, 0, 1) + F64(0));
   const std::u16string name = u"\u041B\u0438\u0441\u04421";  // "Лист1" as the page encodes it
-  std::string stream = OneSheetStream(globals, cells, u"\xCB\xE8\xF1\xF2" u"1", true);
+  std::string stream = OneSheetStream(globals, cells,
+                                      u"\xCB\xE8\xF1\xF2"
+                                      u"1",
+                                      true);
   const auto result = ReadStream(stream);
   ASSERT_TRUE(result.ok()) << result.error.description;
   const model::Workbook& book = *result.workbook;
@@ -198,7 +205,8 @@ TEST(BiffRecords, CountsAndOffsetsThatLieCostNoMoreThanTheFile) {
   // Both offsets move by the inserted record.
   for (std::size_t at : {boundsheet, boundsheet + shift}) {
     std::uint32_t offset = 0;
-    for (int i = 0; i < 4; ++i) offset |= std::uint32_t(static_cast<unsigned char>(stream[at + 4 + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+      offset |= std::uint32_t(static_cast<unsigned char>(stream[at + 4 + i])) << (8 * i);
     stream.replace(at + 4, 4, Le32(offset + static_cast<std::uint32_t>(shift)));
   }
   const auto result = ReadStream(stream);
@@ -225,7 +233,8 @@ TEST(BiffRecords, DamagedContainersAreRefusedWithTheirCause) {
   std::string looping = good;
   looping.replace(512 + 9 * 512 + 8 * 4, 4, Le32(8));  // the directory's sector follows itself
   cases.push_back({"loop", looping, "the file is damaged (a chain of sectors loops)"});
-  cases.push_back({"cut in its header", good.substr(0, 300), "the file is damaged (it ends inside its header)"});
+  cases.push_back({"cut in its header", good.substr(0, 300),
+                   "the file is damaged (it ends inside its header)"});
   std::string shift = good;
   shift.replace(30, 2, Le16(20));
   cases.push_back({"sector size", shift, "the file is damaged (its sector size is not valid)"});
@@ -236,7 +245,8 @@ TEST(BiffRecords, DamagedContainersAreRefusedWithTheirCause) {
                    "This workbook is protected by a password", true});
   cases.push_back({"not a workbook stream", CompoundFileOf({{u"Workbook", std::string(5000, 'z')}}),
                    "the file is damaged (its workbook stream does not begin like a workbook)"});
-  cases.push_back({"Excel 4", std::string("\x09\x04\x06\x00\x00\x00\x10\x00", 8) + std::string(64, '\0'),
+  cases.push_back({"Excel 4",
+                   std::string("\x09\x04\x06\x00\x00\x00\x10\x00", 8) + std::string(64, '\0'),
                    "it is an Excel 2.1 to 4.0 workbook, which this program does not read"});
   for (const Case& c : cases) {
     const auto result = ReadLegacyBuffer(c.bytes);

@@ -76,11 +76,11 @@ TEST(ReadLegacyWorkbook, ReadsSheetsInOrderWithTheirValues) {
   // date-time and time formats the file was written with; D holds truth values and H1 the
   // cached result of =B2*2.
   const std::vector<Case> cases = {
-      {1, 1, "text"},       {2, 1, "Café-42"},    {2, 2, "123.00"},
-      {2, 3, "0.5"},        {3, 2, "-7"},         {3, 3, "1234.5678"},
-      {2, 4, "TRUE"},       {3, 4, "FALSE"},      {2, 5, "2024-02-29"},
-      {3, 5, "1999-01-01"}, {2, 7, "7:05:09"},    {3, 7, "23:59:59"},
-      {1, 8, "246"},        {5, 10, "last"},      {2, 6, "2023-12-31 13:45:30"},
+      {1, 1, "text"},       {2, 1, "Café-42"}, {2, 2, "123.00"},
+      {2, 3, "0.5"},        {3, 2, "-7"},      {3, 3, "1234.5678"},
+      {2, 4, "TRUE"},       {3, 4, "FALSE"},   {2, 5, "2024-02-29"},
+      {3, 5, "1999-01-01"}, {2, 7, "7:05:09"}, {3, 7, "23:59:59"},
+      {1, 8, "246"},        {5, 10, "last"},   {2, 6, "2023-12-31 13:45:30"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Shown(*book, 0, c.row, c.column), c.shown) << c.row << "," << c.column;
@@ -181,7 +181,8 @@ TEST(CalamineFixtures, ShowWhatEachFileHolds) {
       {"biff5_write.xls", "SheetJS!A1", "1"},
       {"issue_643_biff5_formula.xls", "SheetJS!A1", "1"},
       // Shared strings running on through CONTINUE records, and a table whose count lies.
-      {"sst_continue.xls", "Sheet1!A1", "This is a long string with a serial number at the end 0001"},
+      {"sst_continue.xls", "Sheet1!A1",
+       "This is a long string with a serial number at the end 0001"},
       {"gh548_incorrect_sst_unique_count.xls", "System Level Data!B2", "Title:"},
       // Both date systems show the same dates; a formula's date through its cell's format.
       {"date.xls", "Sheet1!A1", "2021-01-01"},
