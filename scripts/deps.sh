@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libreoffice-calc-nogui python3-uno python3-openpyxl python3-xlsxwriter
+  # The Windows program: cross compiler, GoogleTest's sources to build it for Windows, wine and
+  # an X server to run the tests, NSIS for the installer.
+  g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb nsis
 )
 missing=()
 for p in "${packages[@]}"; do

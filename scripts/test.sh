@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs the whole test suite: the unit, contract
-# and window tests, then a short run of every fuzz target over its seed corpus.
+# and window tests, then the Windows program's suite under wine, then a short run of every fuzz
+# target over its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -11,6 +12,9 @@ build=${BUILD_DIR:-build/test}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$jobs"
 (cd "$build" && ctest --output-on-failure -j "$jobs")
+
+# The Windows program cross-built with mingw-w64, its suite run under wine.
+bash scripts/test-windows.sh
 
 # The readers and the format-code parser under libFuzzer, with sanitizers, built by clang.
 if [[ -d fuzz ]] && ls fuzz/*/CMakeLists.txt >/dev/null 2>&1; then
