@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,20 @@ std::unique_ptr<model::Workbook> Finish(package::ReadResult result, std::u16stri
   return std::move(result.workbook);
 }
 
+// An .xls or .xlt that is really an Office Open XML package (renamed, or written so by another
+// program) opens in the application, and so it does here; it is saved as .xlsx like any .xls.
+package::ReadResult ReadLegacyOrPackage(const std::string& native) {
+  char head[4] = {};
+  if (std::FILE* f = std::fopen(native.c_str(), "rb")) {
+    const std::size_t got = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    if (got == sizeof head && std::memcmp(head, "PK\x03\x04", sizeof head) == 0) {
+      return package::ReadXlsxFile(native);
+    }
+  }
+  return legacy::ReadLegacyFile(native);
+}
+
 }  // namespace
 
 std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
@@ -69,9 +84,9 @@ std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltm);
   if (extension == u".csv" || extension == u".txt") return textfile::ReadTextWorkbook(path);
   if (extension == u".xls")
-    return Finish(legacy::ReadLegacyFile(native), path, model::SourceKind::kXls);
+    return Finish(ReadLegacyOrPackage(native), path, model::SourceKind::kXls);
   if (extension == u".xlt")
-    return Finish(legacy::ReadLegacyFile(native), path, model::SourceKind::kXlt);
+    return Finish(ReadLegacyOrPackage(native), path, model::SourceKind::kXlt);
   throw Failure(u"Not a workbook: " + std::u16string(path));
 }
 

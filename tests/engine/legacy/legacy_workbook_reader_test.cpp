@@ -107,6 +107,14 @@ TEST(ReadLegacyWorkbook, RefusesFilesOfOtherKindsByWhatTheyHold) {
   const std::string message = FailureOf(TextFromNativePath(fake));
   std::remove(fake.c_str());
   EXPECT_EQ(message, "Not a workbook: " + fake + " (it is not an Excel 97-2003 workbook)");
+  // A package named .xls opens as the package it is, as it does in the application.
+  const std::string renamed = ::testing::TempDir() + "legacy_really_a_package.xls";
+  std::filesystem::copy_file(kData + "/engine/number_formats.xlsx", renamed,
+                             std::filesystem::copy_options::overwrite_existing);
+  const auto package = OpenWorkbookFile(TextFromNativePath(renamed));
+  std::remove(renamed.c_str());
+  EXPECT_EQ(AllTexts(*package), AllTexts(*OpenWorkbookFile(Data("engine/number_formats.xlsx"))));
+  EXPECT_EQ(package->source().kind, model::SourceKind::kXls);
   // A compound file whose directory cannot be read is damaged, not protected.
   const std::u16string damaged = Data("legacy_damaged_string.xls");
   const std::string reason = FailureOf(damaged);
