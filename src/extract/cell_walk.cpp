@@ -29,7 +29,7 @@ std::optional<CellPosition> NextVisit(Sheet& sheet, CellPosition at, CellPositio
 }
 
 void Write(Sheet& sheet, CellPosition cell, const CellResult& result) {
-  if (result.text_format) sheet.Cells(cell.row, cell.column).SetNumberFormat(u"@");
+  sheet.Cells(cell.row, cell.column).SetNumberFormat(u"@");
   sheet.Cells(cell.row, cell.column).SetValue(result.text);
 }
 
@@ -59,13 +59,7 @@ void WalkCells(Form& form, Workbook* source, Workbook* output, const CellRule& r
         } else if (form.Option2().Value()) {
           if (const std::optional<CellResult> result = rule(text, OutputMode::kNewWorkbook)) {
             // Sheets(1) of the output workbook is looked up again for each write.
-            if (result->text_format) {
-              Require(output)
-                  .Sheets()
-                  .Item(1)
-                  ->Cells(cell->row, cell->column)
-                  .SetNumberFormat(u"@");
-            }
+            Require(output).Sheets().Item(1)->Cells(cell->row, cell->column).SetNumberFormat(u"@");
             Require(output).Sheets().Item(1)->Cells(cell->row, cell->column).SetValue(result->text);
           }
         }

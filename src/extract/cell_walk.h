@@ -17,11 +17,11 @@ namespace brintova::ExcelExtract {
 // New-sheet mode: Option1 set; new-workbook mode: Option2 set. Read from the window where used.
 enum class OutputMode { kNewSheet, kNewWorkbook };
 
-// What a cell rule asks to write. `text_format`: set the output cell's number format to "@"
-// just before the value is written.
+// What a cell rule asks to write. Every write sets the output cell's number format to "@"
+// just before the value, so the server keeps the text as given: a spreadsheet application
+// re-types an assigned "007" as the number 7, "1-2" as a date and "=A1" as a formula.
 struct CellResult {
   std::u16string text;
-  bool text_format = false;
 };
 
 // Given a cell's displayed text (never empty) and the output mode: the result to write, or

@@ -78,7 +78,7 @@ std::optional<CellResult> FirstCharsRule(std::u16string_view text, std::int16_t 
 
 std::optional<CellResult> LastCharsRule(std::u16string_view text, std::int16_t x) {
   if (!(x < Length(text))) return std::nullopt;
-  return CellResult{Right(text, x), /*text_format=*/true};
+  return CellResult{Right(text, x)};
 }
 
 // New-sheet mode also writes a text of exactly x characters; new-workbook mode does not.

@@ -187,6 +187,37 @@ TEST(CellWalk, NewWorkbookModeLooksUpTheFirstSheetForEveryWrite) {
   EXPECT_EQ(walk.source_book().sheets().size(), 1u) << "the source workbook is left unchanged";
 }
 
+// The application re-types an assigned string ("007" as 7, "1-2" as a date, "=A1" as a
+// formula) unless the cell is formatted as text, so every write of every rule comes right
+// after "@" on the same cell.
+TEST(CellWalk, EveryWriteIsPrecededByTheTextFormatOnTheSameCell) {
+  for (const bool new_sheet : {true, false}) {
+    SCOPED_TRACE(new_sheet ? "new sheet" : "new workbook");
+    Walk walk({Worksheet(u"Data", {{"A1", u"007"}, {"B2", u"1-2"}, {"C3", u"=A1"}})}, new_sheet);
+    walk.recording.log_reads = false;
+    walk.recording.log.clear();
+    walk.Run([](std::u16string_view text, OutputMode) {
+      return std::optional<CellResult>(CellResult{std::u16string(text)});
+    });
+    const std::string out = new_sheet ? "a.xlsx!Sheet1" : "Book1!Sheet1";
+    int values = 0;
+    for (std::size_t i = 0; i < walk.recording.log.size(); ++i) {
+      const std::string& entry = walk.recording.log[i];
+      const std::size_t at = entry.find(".Value=");
+      if (at == std::string::npos) continue;
+      ++values;
+      ASSERT_GE(i, new_sheet ? 1u : 2u) << entry;
+      const std::size_t format = new_sheet ? i - 1 : i - 2;  // new workbook: Sheets(1) between
+      EXPECT_EQ(walk.recording.log[format], entry.substr(0, at) + ".NumberFormat=@") << entry;
+    }
+    EXPECT_EQ(values, 3);
+    const FakeSheet& result = walk.result_sheet();
+    for (const char* cell : {"A1", "B2", "C3"}) EXPECT_EQ(result.number_format(cell), u"@");
+    EXPECT_EQ(result.stored("A1"), u"007");
+    EXPECT_EQ(result.stored("C3"), u"=A1");
+  }
+}
+
 TEST(CellWalk, RereadsTheOptionButtonsForEveryCellWithText) {
   Walk new_sheet({Worksheet(u"Data", {{"A1", u"a"}, {"C3", u"c"}, {"E5", u"e"}})});
   new_sheet.server.answers_next_cell = false;  // empty cells read too, but check no button
