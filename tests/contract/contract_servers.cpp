@@ -1,6 +1,5 @@
 #include "contract/contract_servers.h"
 
-#include "engine/server/embedded_server.h"
 #include "fakes/fake_server.h"
 #include "platform/text.h"
 
@@ -12,7 +11,7 @@ using testing::ChartSheet;
 using testing::FakeServer;
 using testing::Worksheet;
 
-// What the fixture files hold, as the fake is told it: displayed texts. B4 of Data has a
+// What the fixture files hold (and tests/data/standin/contract.txt tells the stand-in), as the fake is told it: displayed texts. B4 of Data has a
 // format and no value, so it shows nothing but belongs to the used range.
 void RegisterFixtures(FakeServer& server) {
   server.AddFile(DataFile(kBook),
@@ -43,14 +42,12 @@ std::u16string DataFile(std::string_view name) {
 }
 
 std::vector<ServerUnderTest> ServersUnderTest() {
-  return {
+  std::vector<ServerUnderTest> servers = {
       {"Fake", [] { return MakeFake(true); }},
       {"FakeWithoutNextCell", [] { return MakeFake(false); }},
-      {"Engine",
-       []() -> std::unique_ptr<SpreadsheetServer> {
-         return std::make_unique<engine::EmbeddedServer>();
-       }},
   };
+  for (ServerUnderTest& server : BuildServersUnderTest()) servers.push_back(std::move(server));
+  return servers;
 }
 
 std::vector<std::u16string> NamesOf(const std::vector<std::shared_ptr<Sheet>>& sheets) {

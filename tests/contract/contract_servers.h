@@ -37,9 +37,14 @@ std::u16string DataFile(std::string_view name);
 struct ServerUnderTest {
   std::string name;
   std::function<std::unique_ptr<SpreadsheetServer>()> make;
+  // Value := "00123" on a cell not formatted as text stores a number, as the spreadsheet
+  // application does; the program formats every result cell as text first.
+  bool retypes_values = false;
 };
 
+// The fakes, then the servers of this build (contract_engine.cpp or contract_automation.cpp).
 std::vector<ServerUnderTest> ServersUnderTest();
+std::vector<ServerUnderTest> BuildServersUnderTest();
 
 inline void PrintTo(const ServerUnderTest& server, std::ostream* out) { *out << server.name; }
 

@@ -182,13 +182,21 @@ TEST_P(SheetContract, ValueIsStoredAsTextExactlyAsGiven) {
                                               u"TRUE",  u"#N/A",      u"3/4",    u" 7 ",
                                               u"12%",   u"Caf\u00e9", u"'quoted"};
   std::int32_t row = 1;
-  for (const auto& value : values) sheet->Cells(row++, 2).SetValue(value);
+  for (const auto& value : values) {
+    if (GetParam().retypes_values) sheet->Cells(row, 2).SetNumberFormat(u"@");
+    sheet->Cells(row++, 2).SetValue(value);
+  }
   row = 1;
   for (const auto& value : values) EXPECT_EQ(sheet->Cells(row++, 2).Text(), value);
 }
 
 TEST_P(SheetContract, ValueReplacesWhatTheCellHeld) {
   auto data = SheetNamed(*OpenBook(), u"Data");
+  if (GetParam().retypes_values) {
+    for (const auto& [row, column] : {std::pair{1, 2}, std::pair{2, 1}}) {
+      data->Cells(row, column).SetNumberFormat(u"@");
+    }
+  }
   data->Cells(1, 1).SetValue(u"replaced");
   data->Cells(1, 2).SetValue(u"00123");  // the cell keeps "#,##0.00"; the text stays text
   data->Cells(2, 1).SetValue(u"=1+1");

@@ -1,0 +1,10 @@
+// The Windows and automation headers, without the macros that would rename members of the
+// ports (GetObject, MessageBox) in the files that include both.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#undef GetObject
+#undef MessageBox
