@@ -39,7 +39,7 @@ const auto* const kApartment =
 std::vector<ServerUnderTest> BuildServersUnderTest() {
   return {{"Automation",
            []() -> std::unique_ptr<SpreadsheetServer> { return std::make_unique<QuittingServer>(); },
-           /*retypes_values=*/true}};
+           /*retypes_values=*/true, /*running_instance_is_any_visible=*/true}};
 }
 
 }  // namespace brintova::contract

@@ -40,6 +40,9 @@ struct ServerUnderTest {
   // Value := "00123" on a cell not formatted as text stores a number, as the spreadsheet
   // application does; the program formats every result cell as text first.
   bool retypes_values = false;
+  // With several visible instances, GetObject answers any of them (the system's table of
+  // running objects chooses), not the one shown last.
+  bool running_instance_is_any_visible = false;
 };
 
 // The fakes, then the servers of this build (contract_engine.cpp or contract_automation.cpp).

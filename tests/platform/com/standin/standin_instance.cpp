@@ -9,7 +9,7 @@ Instance::Instance(Fixtures fixtures, DWORD main_thread)
 
 void Instance::SetVisible(bool visible) {
   if (visible && running_cookie_ == 0) {
-    // Registered afresh each time it is shown, so the instance shown last is the one found.
+    // Registered while visible; with several, the system's table of running objects chooses.
     RegisterActiveObject(application_, kStandInClsid, ACTIVEOBJECT_WEAK, &running_cookie_);
   } else if (!visible && running_cookie_ != 0) {
     RevokeActiveObject(std::exchange(running_cookie_, 0), nullptr);
