@@ -1,6 +1,7 @@
 // The extraction run driving the stand-in spreadsheet application through automation, out of
 // process: what arrives there and in which order, what the user sees, which instances stay.
 #include <chrono>
+#include <thread>
 
 #include "platform/com/standin_support.h"
 #include "extract/automation.h"
@@ -9,6 +10,7 @@
 #include "fakes/recording_server.h"
 #include "extract/run_fixture.h"
 #include "platform/com/com_objects.h"
+#include "platform/com/dispatch.h"
 #include "platform/text.h"
 
 namespace brintova::com::testing {
@@ -43,6 +45,88 @@ std::vector<std::u16string> Lines(const std::u16string& text) {
     lines.push_back(text.substr(start, end - start));
   }
   return lines;
+}
+
+// Whether `expected` appears in `calls` in this order (other calls may come between).
+::testing::AssertionResult InOrder(const std::vector<std::u16string>& calls,
+                                   const std::vector<std::u16string>& expected) {
+  std::size_t next = 0;
+  for (const auto& call : calls) {
+    if (next < expected.size() && call == expected[next]) ++next;
+  }
+  if (next == expected.size()) return ::testing::AssertionSuccess();
+  std::string all;
+  for (const auto& call : calls) all += "  " + ToUtf8(call) + "\n";
+  return ::testing::AssertionFailure()
+         << "missing or out of order: " << ToUtf8(expected[next]) << "\nreceived:\n" << all;
+}
+
+// What the application receives for one workbook, operation 2, in each output mode.
+TEST(PushButton7Click, CallsArriveInTheRunsOrderInEachOutputMode) {
+  {
+    AutomationRun run;
+    const std::u16string path = run.files_on_disk.Path(u"one_cell.xlsx");
+    run.List({path});
+    run.Choose(2);
+    PushButton7_Click(run.com_ports);
+    EXPECT_TRUE(run.ErrorBoxes().empty());
+    auto shown = run.com.GetObject(kSpreadsheetProgId);
+    EXPECT_TRUE(InOrder(Lines(StandInCalls(*shown)),
+                        {u"Workbooks.Open " + path, u"Workbooks.Count", u"Workbooks.Item 1",
+                         u"one_cell.xlsx.Sheets.Item 1", u"one_cell.xlsx.Sheets.Add Before:=<Data>",
+                         u"one_cell.xlsx.Worksheets.Count", u"Data.UsedRange",
+                         u"Data!Range.Value2", u"Data.Cells 2 2", u"Data!Range.Text",
+                         u"Sheet1.Cells 2 2", u"Sheet1!Range.NumberFormat=@", u"Sheet1.Cells 2 2",
+                         u"Sheet1!Range.Value=AB12", u"Application.Visible=True"}));
+  }
+  {
+    AutomationRun run;
+    run.NewWorkbookMode();
+    run.List({run.files_on_disk.Path(u"one_cell.xlsx")});
+    run.Choose(2);
+    PushButton7_Click(run.com_ports);
+    EXPECT_TRUE(run.ErrorBoxes().empty());
+    auto output = run.com.GetObject(kSpreadsheetProgId);
+    EXPECT_TRUE(InOrder(Lines(StandInCalls(*output)),
+                        {u"Workbooks.Add", u"Book1.Sheets.Item 1", u"Sheet1.Cells 2 2",
+                         u"Sheet1!Range.NumberFormat=@", u"Book1.Sheets.Item 1",
+                         u"Sheet1.Cells 2 2", u"Sheet1!Range.Value=AB12",
+                         u"Application.Visible=True"}));
+    // The source instance is told to quit after the output was shown.
+    const int shown_at = run.com_recording.IndexOf("app2.Visible=true");
+    EXPECT_GE(shown_at, 0);
+    EXPECT_GT(run.com_recording.IndexOf("app1.Quit", shown_at), shown_at);
+  }
+}
+
+// A busy application's refusals are retried until it takes the call; a filter with a short
+// limit gives up and says the application is busy.
+TEST(MessageFilter, RetriesWhileTheApplicationIsBusyThenGivesUpAtItsLimit) {
+  AutomationRun run;
+  auto app = run.com.CreateObject(kSpreadsheetProgId);
+  IDispatch* const dispatch = dynamic_cast<ComApplication&>(*app).dispatch();
+  Put(dispatch, u"StandInBusyFor", Variant(std::int32_t{1500}));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(app->Value(), u"Microsoft Excel");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  app->Quit();
+
+  std::u16string failure;
+  std::thread([&] {
+    ComApartment apartment(std::chrono::milliseconds(500));
+    ComSpreadsheetServer server = StandInServer();
+    auto busy = server.CreateObject(kSpreadsheetProgId);
+    Put(dynamic_cast<ComApplication&>(*busy).dispatch(), u"StandInBusyFor",
+        Variant(std::int32_t{4000}));
+    try {
+      busy->Workbooks().Count();
+    } catch (const Failure& f) {
+      failure = f.description();
+    }
+    Sleep(4000);
+    busy->Quit();
+  }).join();
+  EXPECT_NE(failure.find(u"busy"), std::u16string::npos) << ToUtf8(failure);
 }
 
 TEST(OpenWorkbookInNewExcel, SendsFileNameAndEditableByNameOnlyForPathsEndingInXlt) {
