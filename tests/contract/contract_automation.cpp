@@ -3,8 +3,8 @@
 // to quit when the case ends, so none is left visible for the next.
 #include <gtest/gtest.h>
 
-#include "platform/com/standin_support.h"
 #include "contract/contract_servers.h"
+#include "platform/com/standin_support.h"
 
 namespace brintova::contract {
 
@@ -37,9 +37,10 @@ const auto* const kApartment =
 }  // namespace
 
 std::vector<ServerUnderTest> BuildServersUnderTest() {
-  return {{"Automation",
-           []() -> std::unique_ptr<SpreadsheetServer> { return std::make_unique<QuittingServer>(); },
-           /*retypes_values=*/true, /*running_instance_is_any_visible=*/true}};
+  return {
+      {"Automation",
+       []() -> std::unique_ptr<SpreadsheetServer> { return std::make_unique<QuittingServer>(); },
+       /*retypes_values=*/true, /*running_instance_is_any_visible=*/true}};
 }
 
 }  // namespace brintova::contract

@@ -11,8 +11,9 @@ using testing::ChartSheet;
 using testing::FakeServer;
 using testing::Worksheet;
 
-// What the fixture files hold (and tests/data/standin/contract.txt tells the stand-in), as the fake is told it: displayed texts. B4 of Data has a
-// format and no value, so it shows nothing but belongs to the used range.
+// What the fixture files hold (and tests/data/standin/contract.txt tells the stand-in), as the fake
+// is told it: displayed texts. B4 of Data has a format and no value, so it shows nothing but
+// belongs to the used range.
 void RegisterFixtures(FakeServer& server) {
   server.AddFile(DataFile(kBook),
                  {Worksheet(u"Data", {{"A1", u"alpha"},

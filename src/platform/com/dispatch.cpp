@@ -60,8 +60,8 @@ std::u16string DescribeFailure(HRESULT code, std::u16string_view member) {
     case RPC_E_SERVER_DIED_DNE:
     case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
     case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
-      return u"The spreadsheet application closed or stopped answering (while asked for " +
-             what + u")";
+      return u"The spreadsheet application closed or stopped answering (while asked for " + what +
+             u")";
     case DISP_E_TYPEMISMATCH:
     case DISP_E_BADPARAMCOUNT:
     case DISP_E_PARAMNOTOPTIONAL:
@@ -98,9 +98,8 @@ Variant Invoke(IDispatch* object, CallKind kind, std::u16string_view member,
     for (const Argument* argument : named) texts.push_back(argument->name);
     std::vector<LPOLESTR> names;
     for (std::u16string& text : texts) names.push_back(reinterpret_cast<LPOLESTR>(text.data()));
-    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names.data(),
-                                             static_cast<UINT>(names.size()),
-                                             LOCALE_USER_DEFAULT, ids.data());
+    const HRESULT hr = object->GetIDsOfNames(
+        IID_NULL, names.data(), static_cast<UINT>(names.size()), LOCALE_USER_DEFAULT, ids.data());
     if (FAILED(hr)) ThrowFromCode(hr, member);
     if (member.empty()) ids[0] = DISPID_VALUE;
   }
@@ -135,17 +134,16 @@ Variant Invoke(IDispatch* object, CallKind kind, std::u16string_view member,
   Variant result;
   EXCEPINFO exception{};
   UINT argument_error = 0;
-  const HRESULT hr =
-      object->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                     kind == CallKind::kPut ? nullptr : result.Receive(), &exception,
-                     &argument_error);
+  const HRESULT hr = object->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                    kind == CallKind::kPut ? nullptr : result.Receive(), &exception,
+                                    &argument_error);
   if (hr == DISP_E_EXCEPTION) ThrowFromException(exception, hr, member);
   if (FAILED(hr)) ThrowFromCode(hr, member);
   return result;
 }
 
 ComPtr<IDispatch> GetChild(IDispatch* object, std::u16string_view member,
-                            std::initializer_list<Argument> arguments) {
+                           std::initializer_list<Argument> arguments) {
   ComPtr<IDispatch> result = Invoke(object, CallKind::kMethodOrGet, member, arguments).ToDispatch();
   if (!result) {
     throw Failure(u"The spreadsheet application gave no object for " + Shown(member),

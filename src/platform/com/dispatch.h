@@ -48,7 +48,7 @@ inline void Put(IDispatch* object, std::u16string_view member, const Variant& va
 }
 // The object a call returned; throws Failure naming the member when it returned none.
 ComPtr<IDispatch> GetChild(IDispatch* object, std::u16string_view member,
-                            std::initializer_list<Argument> arguments = {});
+                           std::initializer_list<Argument> arguments = {});
 
 // The system's text for an HRESULT, without the closing full stop; "an unknown error" if none.
 std::u16string SystemMessage(HRESULT code);

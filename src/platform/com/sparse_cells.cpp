@@ -75,7 +75,8 @@ std::optional<CellPosition> SparseCells::ScanBlock(const Area& area) const {
   const std::int32_t width = block_.right - block_.left + 1;
   for (std::int32_t row = area.top; row <= area.bottom; ++row) {
     for (std::int32_t column = area.left; column <= area.right; ++column) {
-      const auto index = static_cast<std::size_t>(row - block_.top) * width + (column - block_.left);
+      const auto index =
+          static_cast<std::size_t>(row - block_.top) * width + (column - block_.left);
       if (filled_[index]) return CellPosition{row, column};
     }
   }

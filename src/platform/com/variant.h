@@ -2,12 +2,12 @@
 // what it holds when it goes, so no reference outlives the code that took it.
 #pragma once
 
-#include "platform/com/windows_headers.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "platform/com/windows_headers.h"
 
 namespace brintova::com {
 
@@ -87,10 +87,10 @@ class Variant {
   Variant() { VariantInit(&value_); }
   Variant(std::u16string_view text);  // VT_BSTR
   Variant(const char16_t* text) : Variant(std::u16string_view(text)) {}
-  Variant(bool value);                // VT_BOOL
-  Variant(std::int32_t value);        // VT_I4
-  Variant(double value);              // VT_R8
-  Variant(IDispatch* object);         // VT_DISPATCH, with a reference of its own
+  Variant(bool value);          // VT_BOOL
+  Variant(std::int32_t value);  // VT_I4
+  Variant(double value);        // VT_R8
+  Variant(IDispatch* object);   // VT_DISPATCH, with a reference of its own
   // Any other pointer would quietly become VT_BOOL.
   template <typename T>
   Variant(T*) = delete;

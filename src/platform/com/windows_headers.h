@@ -2,9 +2,9 @@
 // ports (GetObject, MessageBox) in the files that include both.
 #pragma once
 
-#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #undef GetObject
 #undef MessageBox

@@ -1,16 +1,17 @@
 // The extraction run driving the stand-in spreadsheet application through automation, out of
 // process: what arrives there and in which order, what the user sees, which instances stay.
+#include "extract/automation.h"
+
 #include <chrono>
 #include <thread>
 
-#include "platform/com/standin_support.h"
-#include "extract/automation.h"
 #include "extract/excel_extract.h"
 #include "extract/extraction_run.h"
-#include "fakes/recording_server.h"
 #include "extract/run_fixture.h"
+#include "fakes/recording_server.h"
 #include "platform/com/com_objects.h"
 #include "platform/com/dispatch.h"
+#include "platform/com/standin_support.h"
 #include "platform/text.h"
 
 namespace brintova::com::testing {
@@ -58,7 +59,8 @@ std::vector<std::u16string> Lines(const std::u16string& text) {
   std::string all;
   for (const auto& call : calls) all += "  " + ToUtf8(call) + "\n";
   return ::testing::AssertionFailure()
-         << "missing or out of order: " << ToUtf8(expected[next]) << "\nreceived:\n" << all;
+         << "missing or out of order: " << ToUtf8(expected[next]) << "\nreceived:\n"
+         << all;
 }
 
 // What the application receives for one workbook, operation 2, in each output mode.
@@ -71,13 +73,13 @@ TEST(PushButton7Click, CallsArriveInTheRunsOrderInEachOutputMode) {
     PushButton7_Click(run.com_ports);
     EXPECT_TRUE(run.ErrorBoxes().empty());
     auto shown = run.com.GetObject(kSpreadsheetProgId);
-    EXPECT_TRUE(InOrder(Lines(StandInCalls(*shown)),
-                        {u"Workbooks.Open " + path, u"Workbooks.Count", u"Workbooks.Item 1",
-                         u"one_cell.xlsx.Sheets.Item 1", u"one_cell.xlsx.Sheets.Add Before:=<Data>",
-                         u"one_cell.xlsx.Worksheets.Count", u"Data.UsedRange",
-                         u"Data!Range.Value2", u"Data.Cells 2 2", u"Data!Range.Text",
-                         u"Sheet1.Cells 2 2", u"Sheet1!Range.NumberFormat=@", u"Sheet1.Cells 2 2",
-                         u"Sheet1!Range.Value=AB12", u"Application.Visible=True"}));
+    EXPECT_TRUE(InOrder(
+        Lines(StandInCalls(*shown)),
+        {u"Workbooks.Open " + path, u"Workbooks.Count", u"Workbooks.Item 1",
+         u"one_cell.xlsx.Sheets.Item 1", u"one_cell.xlsx.Sheets.Add Before:=<Data>",
+         u"one_cell.xlsx.Worksheets.Count", u"Data.UsedRange", u"Data!Range.Value2",
+         u"Data.Cells 2 2", u"Data!Range.Text", u"Sheet1.Cells 2 2", u"Sheet1!Range.NumberFormat=@",
+         u"Sheet1.Cells 2 2", u"Sheet1!Range.Value=AB12", u"Application.Visible=True"}));
   }
   {
     AutomationRun run;
@@ -87,11 +89,11 @@ TEST(PushButton7Click, CallsArriveInTheRunsOrderInEachOutputMode) {
     PushButton7_Click(run.com_ports);
     EXPECT_TRUE(run.ErrorBoxes().empty());
     auto output = run.com.GetObject(kSpreadsheetProgId);
-    EXPECT_TRUE(InOrder(Lines(StandInCalls(*output)),
-                        {u"Workbooks.Add", u"Book1.Sheets.Item 1", u"Sheet1.Cells 2 2",
-                         u"Sheet1!Range.NumberFormat=@", u"Book1.Sheets.Item 1",
-                         u"Sheet1.Cells 2 2", u"Sheet1!Range.Value=AB12",
-                         u"Application.Visible=True"}));
+    EXPECT_TRUE(
+        InOrder(Lines(StandInCalls(*output)),
+                {u"Workbooks.Add", u"Book1.Sheets.Item 1", u"Sheet1.Cells 2 2",
+                 u"Sheet1!Range.NumberFormat=@", u"Book1.Sheets.Item 1", u"Sheet1.Cells 2 2",
+                 u"Sheet1!Range.Value=AB12", u"Application.Visible=True"}));
     // The source instance is told to quit after the output was shown.
     const int shown_at = run.com_recording.IndexOf("app2.Visible=true");
     EXPECT_GE(shown_at, 0);
@@ -138,9 +140,9 @@ TEST(OpenWorkbookInNewExcel, SendsFileNameAndEditableByNameOnlyForPathsEndingInX
   const std::u16string xlt = run.files_on_disk.Path(u"template.xlt");
   const std::u16string upper = run.files_on_disk.Path(u"TEMPLATE.XLT");
   const std::u16string xlsx = run.files_on_disk.Path(u"one_cell.xlsx");
-  for (const Case& c : {Case{xlt, u"Workbooks.Open Filename:=" + xlt + u" Editable:=True"},
-                        Case{upper, u"Workbooks.Open " + upper},
-                        Case{xlsx, u"Workbooks.Open " + xlsx}}) {
+  for (const Case& c :
+       {Case{xlt, u"Workbooks.Open Filename:=" + xlt + u" Editable:=True"},
+        Case{upper, u"Workbooks.Open " + upper}, Case{xlsx, u"Workbooks.Open " + xlsx}}) {
     SCOPED_TRACE(ToUtf8(c.path));
     auto app = ExcelExtract::OpenWorkbookInNewExcel(run.com, c.path);
     const auto calls = Lines(StandInCalls(*app));

@@ -1,12 +1,13 @@
 // The late-bound layer against an in-process object that records what arrives: the layout of
 // the arguments, one name lookup per call, failures with the server's own words, references
 // given back, blocks of cells read in the right order, and when busy calls are retried.
+#include "platform/com/dispatch.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <vector>
 
-#include "platform/com/dispatch.h"
 #include "platform/com/message_filter.h"
 #include "platform/com/sparse_cells.h"
 #include "platform/failure.h"
@@ -21,9 +22,9 @@ class RecordingObject : public IDispatch {
   struct Received {
     DISPID member;
     WORD flags;
-    std::vector<VARTYPE> types;            // rgvarg as laid out
-    std::vector<std::u16string> texts;     // rgvarg as text, as laid out
-    std::vector<DISPID> named;             // rgdispidNamedArgs
+    std::vector<VARTYPE> types;         // rgvarg as laid out
+    std::vector<std::u16string> texts;  // rgvarg as text, as laid out
+    std::vector<DISPID> named;          // rgdispidNamedArgs
   };
   std::vector<Received> calls;
   int name_lookups = 0;
@@ -51,8 +52,8 @@ class RecordingObject : public IDispatch {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     ++name_lookups;
-    static const std::map<std::wstring, DISPID> kMembers = {{L"Open", 10}, {L"Add", 11},
-                                                            {L"Value", 12}, {L"Cells", 13}};
+    static const std::map<std::wstring, DISPID> kMembers = {
+        {L"Open", 10}, {L"Add", 11}, {L"Value", 12}, {L"Cells", 13}};
     static const std::map<std::wstring, DISPID> kParameters = {
         {L"filename", 0}, {L"editable", 9}, {L"before", 0}, {L"after", 1}};
     HRESULT result = S_OK;
@@ -111,8 +112,9 @@ using Texts = std::vector<std::u16string>;
 
 TEST(Invoke, NamedArgumentsComeFirstAndPositionalOnesReversed) {
   RecordingObject object;
-  Call(&object, u"Open", {Positional(u"a"), Positional(std::int32_t{2}),
-                         Named(u"fileName", u"C:\\x.xlt"), Named(u"Editable", true)});
+  Call(&object, u"Open",
+       {Positional(u"a"), Positional(std::int32_t{2}), Named(u"fileName", u"C:\\x.xlt"),
+        Named(u"Editable", true)});
   ASSERT_EQ(object.calls.size(), 1u);
   const auto& call = object.calls[0];
   EXPECT_EQ(call.member, 10);
@@ -124,7 +126,8 @@ TEST(Invoke, NamedArgumentsComeFirstAndPositionalOnesReversed) {
 
 TEST(Invoke, PutPassesTheValueUnderPropertyPutAndKeepsIndexesPositional) {
   RecordingObject object;
-  Put(&object, u"Value", Variant(u"007"), {Positional(std::int32_t{3}), Positional(std::int32_t{4})});
+  Put(&object, u"Value", Variant(u"007"),
+      {Positional(std::int32_t{3}), Positional(std::int32_t{4})});
   const auto& call = object.calls.at(0);
   EXPECT_EQ(call.flags, DISPATCH_PROPERTYPUT);
   EXPECT_EQ(call.texts, (Texts{u"007", u"4", u"3"}));

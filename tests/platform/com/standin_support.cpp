@@ -21,7 +21,8 @@ int StandInProcesses() {
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   int count = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     if (_wcsicmp(entry.szExeFile, L"brintova_standin.exe") == 0) ++count;
   }
   CloseHandle(snapshot);
@@ -43,8 +44,8 @@ FixtureFiles::FixtureFiles() {
             FromWide(std::to_wstring(GetCurrentProcessId()).c_str(),
                      std::to_wstring(GetCurrentProcessId()).size());
   CreateDirectoryW(Wide(folder_), nullptr);
-  for (const char16_t* name : {u"sparse_corners.xlsx", u"retyped_texts.xlsx", u"one_cell.xlsx",
-                               u"template.xlt"}) {
+  for (const char16_t* name :
+       {u"sparse_corners.xlsx", u"retyped_texts.xlsx", u"one_cell.xlsx", u"template.xlt"}) {
     HANDLE file = CreateFileW(Wide(Path(name)), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     CloseHandle(file);

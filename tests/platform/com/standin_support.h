@@ -44,7 +44,9 @@ class FixtureFiles {
  public:
   FixtureFiles();
   ~FixtureFiles();
-  std::u16string Path(std::u16string_view name) const { return folder_ + u"\\" + std::u16string(name); }
+  std::u16string Path(std::u16string_view name) const {
+    return folder_ + u"\\" + std::u16string(name);
+  }
 
  private:
   std::u16string folder_;

@@ -61,8 +61,8 @@ HRESULT STDMETHODCALLTYPE AutomationObject::GetTypeInfo(UINT, LCID, ITypeInfo**)
   return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE AutomationObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count,
-                                                          LCID, DISPID* ids) {
+HRESULT STDMETHODCALLTYPE AutomationObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                                          DISPID* ids) {
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   for (std::size_t m = 0; m < members_.size(); ++m) {
     if (!SameName(members_[m].name, names[0])) continue;

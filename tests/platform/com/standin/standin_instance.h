@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/variant.h"
 #include "platform/com/standin/standin_model.h"
+#include "platform/com/variant.h"
 
 namespace brintova::standin {
 

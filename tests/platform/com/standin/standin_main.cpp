@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/text.h"
 #include "platform/com/standin/standin_dispatch.h"
 #include "platform/com/standin/standin_instance.h"
+#include "platform/text.h"
 
 namespace brintova::standin {
 namespace {
@@ -101,7 +101,8 @@ void LoadFolder(const std::u16string& folder, Fixtures& fixtures) {
   HANDLE search = FindFirstFileW(com::Wide(pattern), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    const std::u16string path = folder + u"\\" + com::FromWide(found.cFileName, wcslen(found.cFileName));
+    const std::u16string path =
+        folder + u"\\" + com::FromWide(found.cFileName, wcslen(found.cFileName));
     std::ifstream file(com::Wide(path), std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();

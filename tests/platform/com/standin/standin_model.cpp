@@ -70,7 +70,8 @@ std::pair<std::int32_t, std::int32_t> ParseReference(std::u16string_view a1) {
 Area ParseAddress(std::u16string_view address) {
   const std::size_t colon = address.find(u':');
   const auto first = ParseReference(address.substr(0, colon));
-  const auto last = colon == std::u16string_view::npos ? first : ParseReference(address.substr(colon + 1));
+  const auto last =
+      colon == std::u16string_view::npos ? first : ParseReference(address.substr(colon + 1));
   return Area{std::min(first.first, last.first), std::min(first.second, last.second),
               std::max(first.first, last.first), std::max(first.second, last.second)};
 }
@@ -131,12 +132,11 @@ std::u16string Retyped(std::u16string_view text, const SheetModel& sheet) {
   // Month and day ("1-2", "3/4"): a date of this year, shown day and month name.
   const std::size_t dash = text.find_first_of(u"-/");
   if (dash != std::u16string_view::npos && dash > 0 && dash <= 2 && text.size() - dash - 1 >= 1 &&
-      text.size() - dash - 1 <= 2 &&
-      std::all_of(text.begin(), text.begin() + dash, IsDigit) &&
+      text.size() - dash - 1 <= 2 && std::all_of(text.begin(), text.begin() + dash, IsDigit) &&
       std::all_of(text.begin() + dash + 1, text.end(), IsDigit)) {
-    static constexpr std::array<const char16_t*, 12> kMonths = {
-        u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
-        u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
+    static constexpr std::array<const char16_t*, 12> kMonths = {u"Jan", u"Feb", u"Mar", u"Apr",
+                                                                u"May", u"Jun", u"Jul", u"Aug",
+                                                                u"Sep", u"Oct", u"Nov", u"Dec"};
     const int month = std::stoi(ToUtf8(text.substr(0, dash)));
     const int day = std::stoi(ToUtf8(text.substr(dash + 1)));
     if (month >= 1 && month <= 12 && day >= 1 && day <= 31) {
@@ -180,8 +180,8 @@ void LoadFixtures(std::string_view utf8, Fixtures& into) {
       book = &into[AsciiLower(rest)];
       book->clear();
     } else if ((word == u"worksheet" || word == u"chart") && book != nullptr) {
-      book->push_back(SheetModel{rest, word == u"chart" ? SheetType::kChart : SheetType::kWorksheet,
-                                 {}});
+      book->push_back(
+          SheetModel{rest, word == u"chart" ? SheetType::kChart : SheetType::kWorksheet, {}});
     } else if (book != nullptr && !book->empty()) {
       const std::size_t tab = line.find(u'\t');
       const auto [row, column] = ParseReference(line.substr(0, tab));

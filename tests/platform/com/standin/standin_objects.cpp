@@ -3,9 +3,9 @@
 // plus three for tests (StandInCalls, StandInProcessId, StandInBusyFor).
 #include <algorithm>
 
-#include "platform/text.h"
 #include "platform/com/standin/standin_dispatch.h"
 #include "platform/com/standin/standin_instance.h"
+#include "platform/text.h"
 
 namespace brintova::standin {
 
@@ -17,10 +17,21 @@ constexpr std::int32_t kTypeWorksheet = -4167;
 constexpr std::int32_t kTypeChart = -4109;
 constexpr std::int64_t kLargestBlock = 4 * 1024 * 1024;
 
-const std::vector<std::u16string> kOpenParameters = {
-    u"Filename", u"UpdateLinks", u"ReadOnly", u"Format", u"Password", u"WriteResPassword",
-    u"IgnoreReadOnlyRecommended", u"Origin", u"Delimiter", u"Editable", u"Notify", u"Converter",
-    u"AddToMru", u"Local", u"CorruptLoad"};
+const std::vector<std::u16string> kOpenParameters = {u"Filename",
+                                                     u"UpdateLinks",
+                                                     u"ReadOnly",
+                                                     u"Format",
+                                                     u"Password",
+                                                     u"WriteResPassword",
+                                                     u"IgnoreReadOnlyRecommended",
+                                                     u"Origin",
+                                                     u"Delimiter",
+                                                     u"Editable",
+                                                     u"Notify",
+                                                     u"Converter",
+                                                     u"AddToMru",
+                                                     u"Local",
+                                                     u"CorruptLoad"};
 
 [[noreturn]] void ObjectDefinedError() {
   throw Raised{u"Application-defined or object-defined error"};
@@ -45,8 +56,10 @@ class RangeObject : public AutomationObject {
  public:
   RangeObject(Instance& owner, std::shared_ptr<SheetModel> sheet, Area area,
               RangeMode mode = RangeMode::kCells)
-      : AutomationObject(owner, sheet->name + u"!Range"), sheet_(std::move(sheet)),
-        area_(area), mode_(mode) {
+      : AutomationObject(owner, sheet->name + u"!Range"),
+        sheet_(std::move(sheet)),
+        area_(area),
+        mode_(mode) {
     AddMember({u"Text", {}, [this](const CallArguments&) -> Variant {
                  const Cell* cell = sheet_->Find(area_.top, area_.left);
                  return Variant(cell != nullptr ? std::u16string_view(cell->text) : u"");
@@ -189,19 +202,19 @@ class SheetObject : public AutomationObject {
                  RequireCells(u"UsedRange");
                  return Returned(new RangeObject(instance(), sheet_, sheet_->UsedRange()));
                }});
-    AddMember({u"Cells", {u"RowIndex", u"ColumnIndex"}, [this](const CallArguments& call) {
-                 RequireCells(u"Cells");
-                 if (!call.Has(0)) {
-                   return Returned(new RangeObject(instance(), sheet_,
-                                                   Area{1, 1, kMaxRow, kMaxColumn}));
-                 }
-                 const std::int32_t row = Whole(call.At(0, u"RowIndex"));
-                 const std::int32_t column = Whole(call.At(1, u"ColumnIndex"));
-                 if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
-                   ObjectDefinedError();
-                 }
-                 return Returned(new RangeObject(instance(), sheet_, Area{row, column, row, column}));
-               }});
+    AddMember(
+        {u"Cells", {u"RowIndex", u"ColumnIndex"}, [this](const CallArguments& call) {
+           RequireCells(u"Cells");
+           if (!call.Has(0)) {
+             return Returned(new RangeObject(instance(), sheet_, Area{1, 1, kMaxRow, kMaxColumn}));
+           }
+           const std::int32_t row = Whole(call.At(0, u"RowIndex"));
+           const std::int32_t column = Whole(call.At(1, u"ColumnIndex"));
+           if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
+             ObjectDefinedError();
+           }
+           return Returned(new RangeObject(instance(), sheet_, Area{row, column, row, column}));
+         }});
     AddMember({u"Range", {u"Cell1", u"Cell2"}, [this](const CallArguments& call) {
                  RequireCells(u"Range");
                  Area area = ParseAddress(call.At(0, u"Cell1").ToText());
@@ -239,7 +252,8 @@ class SheetsObject : public AutomationObject {
  public:
   SheetsObject(Instance& owner, std::shared_ptr<BookModel> book, bool worksheets_only)
       : AutomationObject(owner, book->name + (worksheets_only ? u".Worksheets" : u".Sheets")),
-        book_(std::move(book)), worksheets_only_(worksheets_only) {
+        book_(std::move(book)),
+        worksheets_only_(worksheets_only) {
     AddMember({u"Count", {}, [this](const CallArguments&) {
                  return Variant(static_cast<std::int32_t>(Listed().size()));
                }});
@@ -252,8 +266,9 @@ class SheetsObject : public AutomationObject {
                  return SheetFor(instance(), listed[static_cast<std::size_t>(index - 1)]);
                }});
     SetDefaultMember(u"Item");
-    AddMember({u"Add", {u"Before", u"After", u"Count", u"Type"},
-               [this](const CallArguments& call) { return Add(call); }});
+    AddMember({u"Add", {u"Before", u"After", u"Count", u"Type"}, [this](const CallArguments& call) {
+                 return Add(call);
+               }});
   }
 
  private:
@@ -300,7 +315,8 @@ class WorkbookObject : public AutomationObject {
   WorkbookObject(Instance& owner, std::shared_ptr<BookModel> book)
       : AutomationObject(owner, book->name, book.get()), book_(std::move(book)) {
     AddMember({u"Name", {}, [this](const CallArguments&) { return Variant(book_->name); }});
-    AddMember({u"FullName", {}, [this](const CallArguments&) { return Variant(book_->full_name); }});
+    AddMember(
+        {u"FullName", {}, [this](const CallArguments&) { return Variant(book_->full_name); }});
     AddMember({u"Sheets", {}, [this](const CallArguments&) {
                  return Returned(new SheetsObject(instance(), book_, false));
                }});
@@ -336,8 +352,8 @@ class WorkbooksObject : public AutomationObject {
     AddMember({u"Add", {u"Template"}, [this](const CallArguments&) {
                  const std::u16string name = u"Book" + DecimalText(instance().NextBookNumber());
                  auto book = std::make_shared<BookModel>(BookModel{name, name, {}});
-                 book->sheets.push_back(
-                     std::make_shared<SheetModel>(SheetModel{u"Sheet1", SheetType::kWorksheet, {}}));
+                 book->sheets.push_back(std::make_shared<SheetModel>(
+                     SheetModel{u"Sheet1", SheetType::kWorksheet, {}}));
                  instance().books().push_back(book);
                  return WorkbookFor(instance(), book);
                }});
