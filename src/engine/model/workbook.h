@@ -42,7 +42,20 @@
 
 namespace brintova::engine::model {
 
-enum class SourceKind : std::uint8_t { kNew, kXlsx, kXlsm, kXltx, kXltm, kXls, kXlt, kCsv, kTxt };
+// kXlsb and kOds are read only: a workbook from them is saved as .xlsx, written fresh.
+enum class SourceKind : std::uint8_t {
+  kNew,
+  kXlsx,
+  kXlsm,
+  kXltx,
+  kXltm,
+  kXls,
+  kXlt,
+  kCsv,
+  kTxt,
+  kXlsb,
+  kOds,
+};
 
 // Facts about an Office Open XML source that a writer needs to copy untouched parts. Part
 // names carry no leading slash ("xl/workbook.xml").
