@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/legacy/legacy_workbook_reader.h"
+#include "engine/ods/ods_reader.h"
 #include "engine/package/xlsx_reader.h"
 #include "engine/text/text_workbook_reader.h"
 #include "engine/xlsb/xlsb_reader.h"
@@ -85,6 +86,8 @@ std::unique_ptr<model::Workbook> OpenWorkbookFile(std::u16string_view path) {
     return Finish(package::ReadXlsxFile(native), path, model::SourceKind::kXltm);
   if (extension == u".xlsb")
     return Finish(xlsb::ReadXlsbFile(native), path, model::SourceKind::kXlsb);
+  if (extension == u".ods" || extension == u".ots")
+    return Finish(ods::ReadOdsFile(native), path, model::SourceKind::kOds);
   if (extension == u".csv" || extension == u".txt") return textfile::ReadTextWorkbook(path);
   if (extension == u".xls")
     return Finish(ReadLegacyOrPackage(native), path, model::SourceKind::kXls);
