@@ -34,13 +34,14 @@ std::size_t RecordLength(const unsigned char* p, std::size_t n, std::size_t& hea
       return at + size;
     }
   }
-  throw package::ReadError{"a record's size is written in more than four bytes"};
+  throw package::ReadError{
+      "a record's size is written in more than four bytes (the file is damaged)"};
 }
 
 }  // namespace
 
 void RecordCursor::Short() const {
-  throw package::ReadError{std::string(what_) + " ends early"};
+  throw package::ReadError{std::string(what_) + " ends early (the file is damaged)"};
 }
 
 std::uint8_t RecordCursor::U8() {
@@ -143,10 +144,13 @@ void RecordStream::Feed(const char* data, std::size_t size) {
 }
 
 void RecordStream::Finish() const {
-  if (!carry_.empty()) throw package::ReadError{"the part ends in the middle of a record"};
+  if (!carry_.empty()) {
+    throw package::ReadError{"the part ends in the middle of a record (the file is damaged)"};
+  }
 }
 
-void ReadRecords(const package::ZipReader& zip, std::string_view part_name, const RecordSink& sink) {
+void ReadRecords(const package::ZipReader& zip, std::string_view part_name,
+                 const RecordSink& sink) {
   RecordStream stream(sink);
   try {
     zip.Read(part_name, [&](const char* data, std::size_t size) { stream.Feed(data, size); });

@@ -37,8 +37,9 @@ std::optional<model::ErrorValue> ErrorFromCode(std::uint8_t code) {
 
 class SheetRecords {
  public:
-  SheetRecords(model::Workbook& book, model::Sheet& sheet)
+  SheetRecords(model::Workbook& book, model::Sheet& sheet, CellBudget& budget)
       : sheet_(sheet),
+        budget_(budget),
         shared_count_(book.shared_strings().Count()),
         style_count_(book.styles().StyleCount()) {}
 
@@ -60,9 +61,8 @@ class SheetRecords {
     const std::uint32_t style_and_flags = cursor.U32();
     if (column >= static_cast<std::uint32_t>(model::kMaxColumns)) {
       throw package::ReadError{"row " + std::to_string(row_) + " has a cell in column " +
-                               std::to_string(std::uint64_t{column} + 1) +
-                               ", past the grid's " + std::to_string(model::kMaxColumns) +
-                               " columns"};
+                               std::to_string(std::uint64_t{column} + 1) + ", past the grid's " +
+                               std::to_string(model::kMaxColumns) + " columns"};
     }
     column_ = static_cast<std::int32_t>(column) + 1;
     // A style the file lacks shows as General, as in the .xlsx reader.
@@ -91,8 +91,8 @@ class SheetRecords {
       case record::kCellSharedString: {
         const std::uint32_t index = cursor.U32();
         // An index past the table shows as an empty string rather than failing the workbook.
-        return Put(Cell::SharedString(column_, index < shared_count_ ? index : shared_count_,
-                                      style));
+        return Put(
+            Cell::SharedString(column_, index < shared_count_ ? index : shared_count_, style));
       }
       case record::kCellRichString:
         cursor.U8();  // flags of the runs after the text
@@ -119,9 +119,17 @@ class SheetRecords {
     Put(Cell::OwnedString(column_, sheet_.strings().Add(text_), style));
   }
 
-  void Put(const Cell& cell) { sheet_.Append(row_, cell); }
+  void Put(const Cell& cell) {
+    if (++budget_.cells > budget_.limit) {
+      throw package::ReadError{"it holds more than " + std::to_string(budget_.limit) +
+                               " cells, more than a file of this size can hold; it is refused "
+                               "as damaged"};
+    }
+    sheet_.Append(row_, cell);
+  }
 
   model::Sheet& sheet_;
+  CellBudget& budget_;
   const std::uint32_t shared_count_;
   const std::uint32_t style_count_;
   std::int32_t row_ = 1;  // cells before any row header belong to the first row
@@ -131,12 +139,15 @@ class SheetRecords {
 
 }  // namespace
 
+CellBudget CellBudget::ForFileSize(std::uint64_t file_bytes) {
+  return CellBudget{0, (std::uint64_t{1} << 22) + file_bytes * 16};
+}
+
 void ReadWorksheetBin(const package::ZipReader& zip, std::string_view part_name,
-                      model::Workbook& book, model::Sheet& sheet) {
-  SheetRecords records(book, sheet);
-  ReadRecords(zip, part_name, [&](std::uint32_t type, std::string_view body) {
-    records(type, body);
-  });
+                      model::Workbook& book, model::Sheet& sheet, CellBudget& budget) {
+  SheetRecords records(book, sheet, budget);
+  ReadRecords(zip, part_name,
+              [&](std::uint32_t type, std::string_view body) { records(type, body); });
 }
 
 }  // namespace brintova::engine::xlsb

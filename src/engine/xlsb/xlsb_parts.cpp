@@ -81,7 +81,7 @@ void ReadSharedStringsBin(const package::ZipReader& zip, std::string_view part_n
       // The count only reserves room, capped: a file may claim any number.
       RecordCursor cursor(body, "the shared-string table's header");
       cursor.U32();
-      strings.Reserve(std::min<std::uint32_t>(cursor.U32(), 1u << 20));
+      strings.Reserve(std::min<std::uint32_t>(cursor.U32(), 1u << 16));
     } else if (type == record::kSharedStringItem) {
       RecordCursor cursor(body, "a shared string");
       cursor.U8();  // rich-text and phonetic flags: the runs that follow the text are not needed

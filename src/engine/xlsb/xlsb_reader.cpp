@@ -2,6 +2,8 @@
 // each sheet in tab order, as the .xlsx reader goes, over binary parts.
 #include "engine/xlsb/xlsb_reader.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -46,7 +48,7 @@ model::SheetKind KindOf(const Relationship& r) {
   return model::SheetKind::kWorksheet;
 }
 
-std::unique_ptr<model::Workbook> Read(const ZipReader& zip) {
+std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_bytes) {
   const std::string main_part = MainPartName(zip);
   if (main_part.empty() || !zip.Has(main_part)) {
     throw ReadError{"the package holds no workbook part", false, true};
@@ -69,6 +71,7 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip) {
     }
   }
   if (workbook_part.sheets.empty()) throw ReadError{"the workbook lists no sheets"};
+  CellBudget budget = CellBudget::ForFileSize(file_bytes);
 
   for (const package::SheetEntry& entry : workbook_part.sheets) {
     const Relationship* found = nullptr;
@@ -82,7 +85,7 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip) {
     model::Sheet& sheet = book->AddSheet(entry.name, KindOf(*found));
     sheet.set_visibility(entry.visibility);
     if (sheet.kind() == model::SheetKind::kWorksheet) {
-      ReadWorksheetBin(zip, found->target, *book, sheet);
+      ReadWorksheetBin(zip, found->target, *book, sheet, budget);
     }
   }
   book->styles().MarkOriginal();
@@ -90,13 +93,13 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip) {
 }
 
 template <typename Open>
-ReadResult Guarded(Open&& open, const package::ZipLimits& limits) {
+ReadResult Guarded(Open&& open, const package::ZipLimits& limits, std::uint64_t file_bytes) {
   ReadResult result;
   try {
     ZipReader zip;
     zip.set_limits(limits);
     open(zip);
-    result.workbook = Read(zip);
+    result.workbook = Read(zip, file_bytes);
   } catch (const ReadError& error) {
     result.error = error;
   } catch (const std::bad_alloc&) {
@@ -113,8 +116,9 @@ ReadResult CompoundFileResult(std::string_view bytes) {
   if (package::IsEncryptedPackage(bytes)) {
     result.error = {"This workbook is protected by a password", true};
   } else {
-    result.error = {"it is an OLE compound file (a legacy .xls workbook, perhaps), not an .xlsb package",
-                    false, true};
+    result.error = {
+        "it is an OLE compound file (a legacy .xls workbook, perhaps), not an .xlsb package", false,
+        true};
   }
   return result;
 }
@@ -126,7 +130,8 @@ ReadResult ReadXlsbFile(const std::string& native_path, const package::ZipLimits
     std::ifstream in(native_path, std::ios::binary);
     char head[8] = {};
     in.read(head, sizeof head);
-    if (in.gcount() == sizeof head && package::IsCompoundFile(std::string_view(head, sizeof head))) {
+    if (in.gcount() == sizeof head &&
+        package::IsCompoundFile(std::string_view(head, sizeof head))) {
       in.clear();
       in.seekg(0);
       const std::string bytes((std::istreambuf_iterator<char>(in)),
@@ -134,13 +139,16 @@ ReadResult ReadXlsbFile(const std::string& native_path, const package::ZipLimits
       return CompoundFileResult(bytes);
     }
   }
-  return Guarded([&](ZipReader& zip) { zip.OpenFile(native_path); }, limits);
+  struct stat info {};
+  const std::uint64_t bytes =
+      ::stat(native_path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+  return Guarded([&](ZipReader& zip) { zip.OpenFile(native_path); }, limits, bytes);
 }
 
 ReadResult ReadXlsbBuffer(const void* data, std::size_t size, const package::ZipLimits& limits) {
   const std::string_view bytes(static_cast<const char*>(data), size);
   if (package::IsCompoundFile(bytes)) return CompoundFileResult(bytes);
-  return Guarded([&](ZipReader& zip) { zip.OpenBuffer(data, size); }, limits);
+  return Guarded([&](ZipReader& zip) { zip.OpenBuffer(data, size); }, limits, size);
 }
 
 }  // namespace brintova::engine::xlsb

@@ -48,9 +48,9 @@ TEST(RecordStream, RkNumbersDecode) {
   EXPECT_EQ(DecodeRk((1234u << 2) | 0x2), 1234);
   EXPECT_EQ(DecodeRk(static_cast<std::uint32_t>(-5 << 2) | 0x2), -5);
   EXPECT_DOUBLE_EQ(DecodeRk((12345u << 2) | 0x3), 123.45);
-  EXPECT_EQ(DecodeRk(0x3FF00000u), 1.0);        // the high bits of 1.0
+  EXPECT_EQ(DecodeRk(0x3FF00000u), 1.0);  // the high bits of 1.0
   EXPECT_DOUBLE_EQ(DecodeRk(0x3FF00000u | 0x1), 0.01);
-  EXPECT_EQ(DecodeRk(0xC0040000u), -2.5);       // the high bits of -2.5
+  EXPECT_EQ(DecodeRk(0xC0040000u), -2.5);  // the high bits of -2.5
 }
 
 TEST(RecordCursor, StringsAreBoundedByTheirRecord) {

@@ -55,26 +55,28 @@ std::string RowHeader(std::uint32_t row) {
   return Record(0, U32(row) + U32(0) + U16(0x115) + std::string(3, '\0') + U32(0));
 }
 
-Entries XlsbPackage(const std::string& sheet, const std::string& styles,
-                    const std::string& strings, const std::string& workbook) {
+Entries XlsbPackage(const std::string& sheet, const std::string& styles, const std::string& strings,
+                    const std::string& workbook) {
   const std::string rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
   std::string workbook_rels =
       R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-      R"(<Relationship Id="rId1" Type=")" + rels + R"(/worksheet" Target="worksheets/sheet1.bin"/>)";
+      R"(<Relationship Id="rId1" Type=")" +
+      rels + R"(/worksheet" Target="worksheets/sheet1.bin"/>)";
   if (!styles.empty()) {
-    workbook_rels += R"(<Relationship Id="rId2" Type=")" + rels + R"(/styles" Target="styles.bin"/>)";
+    workbook_rels +=
+        R"(<Relationship Id="rId2" Type=")" + rels + R"(/styles" Target="styles.bin"/>)";
   }
   if (!strings.empty()) {
-    workbook_rels +=
-        R"(<Relationship Id="rId3" Type=")" + rels + R"(/sharedStrings" Target="sharedStrings.bin"/>)";
+    workbook_rels += R"(<Relationship Id="rId3" Type=")" + rels +
+                     R"(/sharedStrings" Target="sharedStrings.bin"/>)";
   }
   workbook_rels += "</Relationships>";
-  const std::string book =
-      !workbook.empty()
-          ? workbook
-          : Record(131, "") + Record(153, U32(0) + U32(0) + Wide(u"")) + Record(143, "") +
-                Record(156, U32(0) + U32(1) + Wide(u"rId1") + Wide(u"Data")) + Record(144, "") +
-                Record(132, "");
+  const std::string book = !workbook.empty()
+                               ? workbook
+                               : Record(131, "") + Record(153, U32(0) + U32(0) + Wide(u"")) +
+                                     Record(143, "") +
+                                     Record(156, U32(0) + U32(1) + Wide(u"rId1") + Wide(u"Data")) +
+                                     Record(144, "") + Record(132, "");
   Entries entries = {
       {"[Content_Types].xml",
        R"(<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
@@ -82,11 +84,12 @@ Entries XlsbPackage(const std::string& sheet, const std::string& styles,
        R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/></Types>)"},
       {"_rels/.rels",
        R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-       R"(<Relationship Id="rId1" Type=")" + rels + R"(/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
+       R"(<Relationship Id="rId1" Type=")" +
+           rels + R"(/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
       {"xl/_rels/workbook.bin.rels", workbook_rels},
       {"xl/workbook.bin", book},
-      {"xl/worksheets/sheet1.bin", Record(129, "") + Record(145, "") + sheet + Record(146, "") +
-                                       Record(130, "")},
+      {"xl/worksheets/sheet1.bin",
+       Record(129, "") + Record(145, "") + sheet + Record(146, "") + Record(130, "")},
   };
   if (!styles.empty()) entries.push_back({"xl/styles.bin", styles});
   if (!strings.empty()) entries.push_back({"xl/sharedStrings.bin", strings});

@@ -1,6 +1,8 @@
 // The .xlsb reader over the calamine fixtures and over packages of records built in memory:
 // values of every cell record, number formats through the styles part, and damaged or hostile
 // records refused with a reason.
+#include "engine/xlsb/xlsb_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +10,7 @@
 
 #include "engine/model/workbook.h"
 #include "engine/server/open_workbook.h"
-#include "engine/xlsb/xlsb_reader.h"
+#include "engine/xlsb/xlsb_parts.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 #include "xlsb_builder.h"
@@ -125,8 +127,8 @@ TEST(XlsbFixtures, FormulaResultsStringsAndOddPartNames) {
 TEST(XlsbRecords, EveryCellRecordKeepsItsValue) {
   const std::string sheet =
       RowHeader(0) + Record(2, CellHeader(0) + U32((1234u << 2) | 0x2)) +  // integer RK
-      Record(2, CellHeader(1) + U32((12345u << 2) | 0x3)) +                 // integer / 100
-      Record(2, CellHeader(2) + U32(0x3FF00000u)) +                          // 1.0 as a double RK
+      Record(2, CellHeader(1) + U32((12345u << 2) | 0x3)) +                // integer / 100
+      Record(2, CellHeader(2) + U32(0x3FF00000u)) +                        // 1.0 as a double RK
       Record(5, CellHeader(3) + F64(-2.5)) + Record(4, CellHeader(4) + "\x01") +
       Record(3, CellHeader(5) + "\x07") + Record(6, CellHeader(6) + Wide(u"caf\u00e9")) +
       RowHeader(2) + Record(8, CellHeader(0) + Wide(u"from a formula") + U16(0) + U32(0)) +
@@ -138,9 +140,9 @@ TEST(XlsbRecords, EveryCellRecordKeepsItsValue) {
   const auto book = Built(sheet);
   ASSERT_NE(book, nullptr);
   const std::pair<const char*, const char*> expected[] = {
-      {"A1", "1234"}, {"B1", "123.45"},        {"C1", "1"},     {"D1", "-2.5"},
-      {"E1", "TRUE"}, {"F1", "#DIV/0!"},       {"G1", "café"},  {"A3", "from a formula"},
-      {"B3", "0.125"}, {"C3", "FALSE"},        {"D3", "#N/A"},  {"E3", "#GETTING_DATA"},
+      {"A1", "1234"},  {"B1", "123.45"},  {"C1", "1"},    {"D1", "-2.5"},
+      {"E1", "TRUE"},  {"F1", "#DIV/0!"}, {"G1", "café"}, {"A3", "from a formula"},
+      {"B3", "0.125"}, {"C3", "FALSE"},   {"D3", "#N/A"}, {"E3", "#GETTING_DATA"},
       {"F3", "rich"},
   };
   for (const auto& [cell, text] : expected) EXPECT_EQ(Text(*book, 0, cell), text) << cell;
@@ -150,12 +152,13 @@ TEST(XlsbRecords, EveryCellRecordKeepsItsValue) {
 TEST(XlsbRecords, NumberFormatsComeFromCellFormatsNotCellStyleFormats) {
   // Two cell-style formats come first; cell format 1 uses the custom code 164, 2 the built-in 10.
   const std::string xf_style = U16(0xFFFF) + U16(0) + std::string(12, '\0');
-  const std::string styles =
-      Record(615, U32(1)) + Record(44, U16(164) + Wide(u"#,##0.00 \"kg\"")) + Record(616, "") +
-      Record(626, U32(2)) + Record(47, xf_style) + Record(47, U16(0) + U16(14) + std::string(12, '\0')) +
-      Record(627, "") + Record(617, U32(3)) + Record(47, U16(0) + U16(0) + std::string(12, '\0')) +
-      Record(47, U16(0) + U16(164) + std::string(12, '\0')) +
-      Record(47, U16(0) + U16(10) + std::string(12, '\0')) + Record(618, "");
+  const std::string styles = Record(615, U32(1)) + Record(44, U16(164) + Wide(u"#,##0.00 \"kg\"")) +
+                             Record(616, "") + Record(626, U32(2)) + Record(47, xf_style) +
+                             Record(47, U16(0) + U16(14) + std::string(12, '\0')) +
+                             Record(627, "") + Record(617, U32(3)) +
+                             Record(47, U16(0) + U16(0) + std::string(12, '\0')) +
+                             Record(47, U16(0) + U16(164) + std::string(12, '\0')) +
+                             Record(47, U16(0) + U16(10) + std::string(12, '\0')) + Record(618, "");
   const std::string sheet = RowHeader(0) + Record(5, CellHeader(0, 1) + F64(1234.5)) +
                             Record(5, CellHeader(1, 2) + F64(0.256)) +
                             Record(5, CellHeader(2, 7) + F64(0.256));  // no such format
@@ -205,11 +208,31 @@ TEST(XlsbRecords, DamagedOrHostileRecordsAreRefusedWithAReason) {
     EXPECT_NE(description.find("xl/worksheets/sheet1.bin"), std::string::npos)
         << c.name << ": " << description;
   }
-  const std::string no_sheets = Record(131, "") + Record(143, "") + Record(144, "") + Record(132, "");
+  const std::string no_sheets =
+      Record(131, "") + Record(143, "") + Record(144, "") + Record(132, "");
   EXPECT_EQ(FailureOf("", no_sheets), "the workbook lists no sheets");
   const std::string wrong_id = Record(156, U32(0) + U32(1) + Wide(u"rId7") + Wide(u"Lost"));
   EXPECT_NE(FailureOf("", wrong_id).find("sheet \"Lost\" refers to relationship \"rId7\""),
             std::string::npos);
+}
+
+TEST(XlsbRecords, CellsPastWhatTheFileSizeJustifiesAreRefused) {
+  // Nine million times the same cell record deflate to under 200 KB; the zip layer is told to
+  // let that ratio pass, so that the cell budget is what stops it.
+  const std::string cell = Record(4, CellHeader(0) + "\x01");
+  std::string sheet = RowHeader(0);
+  sheet.reserve(cell.size() * 9'000'000 + 64);
+  for (int i = 0; i < 9'000'000; ++i) sheet += cell;
+  const std::string zip = testing::MakeZip(testing::XlsbPackage(sheet), 9);
+  ASSERT_LT(zip.size(), 250'000u);
+  package::ZipLimits limits;
+  limits.max_ratio = 1u << 30;
+  const auto result = xlsb::ReadXlsbBuffer(zip.data(), zip.size(), limits);
+  ASSERT_FALSE(result.ok());
+  EXPECT_NE(result.error.description.find("more than a file of this size can hold"),
+            std::string::npos)
+      << result.error.description;
+  EXPECT_EQ(xlsb::CellBudget::ForFileSize(1'000'000).limit, (1u << 22) + 16'000'000u);
 }
 
 TEST(XlsbPackage, OtherKindsOfFileAreNamedForWhatTheyAre) {
