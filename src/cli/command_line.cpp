@@ -42,8 +42,8 @@ DESCRIPTION
          sheets and the whole workbook is saved. In workbook mode they go into the first sheet
          of a new workbook, which is saved instead. A result is named after its source, with
          the extension of the saved kind: .xlsx, or .xlsm, .xltx or .xltm to keep a source of
-         that kind (a .xlt template gives .xltx; workbook mode always gives .xlsx). An .xls
-         source gives .xlsx: the Excel 97-2003 format is read, never written, and the run
+         that kind (a .xlt template gives .xltx; workbook mode always gives .xlsx). An .xls,
+         .xlsb or .ods source gives .xlsx: those formats are read, never written, and the run
          says so for each such source. Sources with the same name get " (2)", " (3)", ...
          before the extension, decided in list order. A source file is never written.
 

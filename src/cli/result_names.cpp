@@ -35,6 +35,22 @@ std::u16string ResultExtension(std::u16string_view source_path, bool new_workboo
   return u".xlsx";
 }
 
+std::u16string KindChangeNote(std::u16string_view source_path, std::u16string_view result_path) {
+  const std::u16string extension = AsciiLower(ExtensionOf(FileNameOf(source_path)));
+  std::u16string_view format;
+  if (extension == u".xls" || extension == u".xlt") {
+    format = u"Excel 97-2003";
+  } else if (extension == u".xlsb") {
+    format = u"Excel binary (.xlsb)";
+  } else if (extension == u".ods" || extension == u".ots") {
+    format = u"OpenDocument";
+  } else {
+    return {};
+  }
+  return std::u16string(source_path) + u": the " + std::u16string(format) +
+         u" format is read only; the result is saved as " + std::u16string(result_path);
+}
+
 std::u16string ResultFileName(std::u16string_view source_path, bool new_workbook) {
   return std::u16string(StemOf(FileNameOf(source_path))) +
          ResultExtension(source_path, new_workbook);

@@ -18,6 +18,11 @@ std::u16string ResultExtension(std::u16string_view source_path, bool new_workboo
 // ResultExtension: "in/Book1.xls" -> "Book1.xlsx", "notes" -> "notes.xlsx".
 std::u16string ResultFileName(std::u16string_view source_path, bool new_workbook);
 
+// For a source of a kind the engine reads but does not write (".xls", ".xlt", ".xlsb", ".ods",
+// ".ots"), the line that tells where its result goes: "in/Book.ods: the OpenDocument format is
+// read only; the result is saved as out/Book.xlsx"; empty for any other source.
+std::u16string KindChangeNote(std::u16string_view source_path, std::u16string_view result_path);
+
 // One result path in `folder` per source, in list order. A name already given to an earlier
 // source, or naming a file that `is_source` recognises as one of the sources, gets " (2)",
 // " (3)", ... before its extension, the first that is free. Names are compared without regard

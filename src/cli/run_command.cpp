@@ -194,14 +194,12 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   settings.new_workbook = new_workbook;
   settings.jobs = arguments.jobs;
 
-  // The legacy format is read but never written: say where such a source's result goes.
+  // The legacy, binary and OpenDocument formats are read but never written: say where such a
+  // source's result goes.
   if (!new_workbook) {
     for (const ListedWorkbook& workbook : workbooks) {
-      const std::u16string extension = LowerCaseExtension(workbook.source);
-      if (extension != u".xls" && extension != u".xlt") continue;
-      err << kPrefix << ToUtf8(workbook.source)
-          << ": the Excel 97-2003 format is read only; the result is saved as "
-          << ToUtf8(workbook.result_path) << "\n";
+      const std::u16string note = KindChangeNote(workbook.source, workbook.result_path);
+      if (!note.empty()) err << kPrefix << ToUtf8(note) << "\n";
     }
   }
 

@@ -91,6 +91,14 @@ QString SaveKindNote(SourceKind kind) {
       return QStringLiteral(
           "Read from an Excel 97-2003 file, a format that is read only here: "
           "Save As writes .xlsx.");
+    case SourceKind::kXlsb:
+      return QStringLiteral(
+          "Read from an Excel binary (.xlsb) file, a format that is read only here: "
+          "Save As writes .xlsx.");
+    case SourceKind::kOds:
+      return QStringLiteral(
+          "Read from an OpenDocument spreadsheet, a format that is read only here: "
+          "Save As writes .xlsx.");
     default:
       return {};
   }
@@ -271,6 +279,8 @@ QString ResultsWindow::Note() const {
 
 QString ResultsWindow::CurrentAddress() const { return address_->text(); }
 QString ResultsWindow::CurrentText() const { return text_->text(); }
+
+QString ResultsWindow::Status() const { return status_->text(); }
 
 void ResultsWindow::DropQuitEntries() {
   for (int i = EntryCount() - 1; i >= 0; --i) {

@@ -90,6 +90,8 @@ class ResultsWindow : public QWidget {
   // The formula bar: the current cell's address and its text.
   QString CurrentAddress() const;
   QString CurrentText() const;
+  // The status line beside the buttons ("Saved.", or what kind a result will be saved as).
+  QString Status() const;
 
   // Writes the entry's workbook, or the sheet shown for it as CSV, to `path`. Throws Failure
   // with the saver's reason (wrong extension, the source file itself, macros that would be

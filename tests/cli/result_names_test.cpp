@@ -19,7 +19,8 @@ TEST(ResultFileName, KeepsTheSourcesKindInSheetMode) {
        {Row{"in/Book1.xlsx", "Book1.xlsx"}, Row{"in/Book1.xls", "Book1.xlsx"},
         Row{"Macro.XLSM", "Macro.xlsm"}, Row{"a/T.xltx", "T.xltx"}, Row{"a/T.xltm", "T.xltm"},
         Row{"a/Old.xlt", "Old.xltx"}, Row{"data.csv", "data.xlsx"}, Row{"notes", "notes.xlsx"},
-        Row{"a.b/.hidden", ".hidden.xlsx"}, Row{"v1.2.xlsx", "v1.2.xlsx"}}) {
+        Row{"a.b/.hidden", ".hidden.xlsx"}, Row{"v1.2.xlsx", "v1.2.xlsx"},
+        Row{"b/Bin.xlsb", "Bin.xlsx"}, Row{"c/Open.ods", "Open.xlsx"}}) {
     EXPECT_EQ(ToUtf8(ResultFileName(ToUtf16(row.source), false)), row.sheet_mode) << row.source;
   }
 }
@@ -28,6 +29,21 @@ TEST(ResultFileName, IsAlwaysXlsxInWorkbookMode) {
   for (const char* source : {"m.xlsm", "t.xltx", "t.xlt", "b.xls", "b.xlsx"}) {
     const std::string name = ToUtf8(ResultFileName(ToUtf16(source), true));
     EXPECT_EQ(name.substr(name.size() - 5), ".xlsx") << source;
+  }
+}
+
+TEST(KindChangeNote, NamesTheResultOfEveryKindTheEngineDoesNotWrite) {
+  EXPECT_EQ(ToUtf8(KindChangeNote(u"in/Book.ODS", u"out/Book.xlsx")),
+            "in/Book.ODS: the OpenDocument format is read only; the result is saved as "
+            "out/Book.xlsx");
+  EXPECT_EQ(
+      ToUtf8(KindChangeNote(u"b.xlsb", u"o/b.xlsx")),
+      "b.xlsb: the Excel binary (.xlsb) format is read only; the result is saved as o/b.xlsx");
+  for (const char* source : {"a.xls", "a.xlt", "a.ots"}) {
+    EXPECT_NE(KindChangeNote(ToUtf16(source), u"out/a.xlsx"), u"") << source;
+  }
+  for (const char* source : {"a.xlsx", "a.xlsm", "a.xltx", "a.csv", "notes"}) {
+    EXPECT_EQ(KindChangeNote(ToUtf16(source), u"out/a.xlsx"), u"") << source;
   }
 }
 

@@ -182,6 +182,18 @@ TEST_P(ApplicationContract, QuitAfterVisibleClosesTheInstanceAndEverythingInIt) 
   EXPECT_EQ(other_book->Sheets().Item(1)->Cells(1, 1).Text(), u"alpha");
 }
 
+TEST_P(ApplicationContract, OpensOpenDocumentAndBinaryWorkbooksWithTheSameSheetsAndTexts) {
+  auto app = NewInstance();
+  for (std::string_view file : {kSheetNames, kSheetNamesOds, kSheetNamesXlsb}) {
+    auto book = Open(*app, file);
+    EXPECT_EQ(SheetNames(*book), (std::vector<std::u16string>{u"Sheet1", u"SHEET2", u"Sheet4"}))
+        << file;
+    for (const std::u16string& name : SheetNames(*book)) {
+      EXPECT_EQ(SheetNamed(*book, name)->CellText({1, 1}), name) << file;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ApplicationContract, ::testing::ValuesIn(ServersUnderTest()),
                          ServerName);
 

@@ -24,9 +24,11 @@ void RegisterFixtures(FakeServer& server) {
                                       {"B4", u""}}),
                   ChartSheet(u"Chart1"), Worksheet(u"Secret", {{"A1", u"hidden text"}}),
                   Worksheet(u"FromC5", {{"C5", u"ABCDEF"}, {"E9", u"xyz"}}), Worksheet(u"Empty")});
-  server.AddFile(DataFile(kSheetNames), {Worksheet(u"Sheet1", {{"A1", u"Sheet1"}}),
-                                         Worksheet(u"SHEET2", {{"A1", u"SHEET2"}}),
-                                         Worksheet(u"Sheet4", {{"A1", u"Sheet4"}})});
+  for (std::string_view file : {kSheetNames, kSheetNamesOds, kSheetNamesXlsb}) {
+    server.AddFile(DataFile(file), {Worksheet(u"Sheet1", {{"A1", u"Sheet1"}}),
+                                    Worksheet(u"SHEET2", {{"A1", u"SHEET2"}}),
+                                    Worksheet(u"Sheet4", {{"A1", u"Sheet4"}})});
+  }
 }
 
 std::unique_ptr<SpreadsheetServer> MakeFake(bool answers_next_cell) {

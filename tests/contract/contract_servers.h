@@ -30,6 +30,9 @@ namespace brintova::contract {
 inline constexpr std::string_view kBook = "contract_book.xlsx";
 // Worksheets "Sheet1", "SHEET2", "Sheet4", each with its own name in A1.
 inline constexpr std::string_view kSheetNames = "contract_sheet_names.xlsx";
+// The same sheets saved by LibreOffice as OpenDocument, and as binary records.
+inline constexpr std::string_view kSheetNamesOds = "contract_sheet_names.ods";
+inline constexpr std::string_view kSheetNamesXlsb = "contract_sheet_names.xlsb";
 
 // The full path of a file in the test data folder (it need not exist).
 std::u16string DataFile(std::string_view name);

@@ -270,6 +270,24 @@ TEST(ResultsWindow, SavesTheWorkbookAndTheShownSheetAsCsv) {
   EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBF\"a,b\",,\r\n,,z\r\n"));
 }
 
+TEST(ResultsWindow, SaysThatResultsOfAnOdsWorkbookAreSavedAsXlsxAndSavesThem) {
+  const QString source = QStringLiteral(BRINTOVA_TEST_DATA "/ods/ods_structure.ods");
+  QTemporaryDir folder;
+  Results r;
+  r.ShowFile(source);
+  ASSERT_EQ(r.window.EntryCount(), 1);
+  EXPECT_EQ(r.window.Status(), SaveKindNote(SourceKind::kOds));
+  EXPECT_TRUE(r.window.Status().contains(QStringLiteral("OpenDocument")))
+      << r.window.Status().toStdString();
+  r.prompts.save_path = folder.filePath(QStringLiteral("chosen"));
+  r.window.SaveCurrentAs();
+  EXPECT_TRUE(r.prompts.suggested.endsWith(QStringLiteral("ods_structure (results).xlsx")))
+      << r.prompts.suggested.toStdString();
+  EXPECT_TRUE(r.prompts.failures.empty());
+  EXPECT_EQ(TextInFile(folder.filePath(QStringLiteral("chosen.xlsx")), 1, {1, 1}), u"first");
+  EXPECT_EQ(r.window.Status().left(8), QStringLiteral("Saved to"));
+}
+
 TEST(ResultsWindow, SaveAsButtonGoesThroughTheDialogAndReportsRefusals) {
   if (!QFile::exists(kChartFixture))
     GTEST_SKIP() << "fixture missing: " << kChartFixture.toStdString();
@@ -323,7 +341,8 @@ TEST(SaveFilters, OfferTheSourceKindFirstAndCsvLast) {
       {SourceKind::kNew, {"xlsx", "csv"}},  {SourceKind::kXlsx, {"xlsx", "csv"}},
       {SourceKind::kXls, {"xlsx", "csv"}},  {SourceKind::kCsv, {"xlsx", "csv"}},
       {SourceKind::kXlsm, {"xlsm", "csv"}}, {SourceKind::kXltx, {"xltx", "xlsx", "csv"}},
-      {SourceKind::kXltm, {"xltm", "csv"}},
+      {SourceKind::kXltm, {"xltm", "csv"}}, {SourceKind::kXlsb, {"xlsx", "csv"}},
+      {SourceKind::kOds, {"xlsx", "csv"}},
   };
   for (const auto& c : cases) {
     const QStringList filters = SaveFilters(c.kind);
@@ -336,7 +355,8 @@ TEST(SaveFilters, OfferTheSourceKindFirstAndCsvLast) {
 }
 
 TEST(SaveKindNote, SaysWhenTheSourceKindCannotBeWrittenBack) {
-  for (SourceKind kind : {SourceKind::kXls, SourceKind::kXlt}) {
+  for (SourceKind kind :
+       {SourceKind::kXls, SourceKind::kXlt, SourceKind::kXlsb, SourceKind::kOds}) {
     EXPECT_TRUE(SaveKindNote(kind).contains(QStringLiteral("Save As writes .xlsx")))
         << static_cast<int>(kind);
   }
