@@ -1,0 +1,26 @@
+// The .xlsb reader under libFuzzer: every input is read as a package of binary records; a
+// workbook that reads is rendered cell by cell, saved as .xlsx with a result sheet added, and
+// the saved file must read again. Every refusal must say why.
+#include <cstddef>
+#include <cstdint>
+
+#include "../common/pack_parts.h"
+#include "../common/save_and_reopen.h"
+#include "engine/xlsb/xlsb_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string zip_bytes;
+  if (!brintova::fuzz::InputAsZip(data, size, zip_bytes)) return 0;
+  brintova::engine::package::ZipLimits limits;  // small enough for libFuzzer's memory limit
+  limits.max_part_bytes = std::uint64_t{16} << 20;
+  limits.ratio_floor_bytes = std::uint64_t{1} << 20;
+  auto result = brintova::engine::xlsb::ReadXlsbBuffer(zip_bytes.data(), zip_bytes.size(), limits);
+  if (!result.ok()) {
+    if (result.error.description.empty()) __builtin_trap();
+    return 0;
+  }
+  brintova::fuzz::VisitWorkbook(*result.workbook);
+  result.workbook->source().kind = brintova::engine::model::SourceKind::kXlsb;
+  brintova::fuzz::SaveAsXlsxAndReopen(*result.workbook, "xlsb");
+  return 0;
+}
