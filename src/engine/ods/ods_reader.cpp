@@ -81,6 +81,12 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_b
     if (manifest.encrypted) throw ReadError{"This workbook is protected by a password", true};
   }
   if (!zip.Has("content.xml")) {
+    if (zip.Has("[Content_Types].xml")) {
+      throw ReadError{
+          "it is an Office Open XML workbook (.xlsx or .xlsb), not an OpenDocument "
+          "spreadsheet; rename it to its own extension",
+          false, true};
+    }
     throw ReadError{"the package holds no content.xml, so it is no OpenDocument spreadsheet", false,
                     true};
   }

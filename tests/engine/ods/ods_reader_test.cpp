@@ -270,6 +270,10 @@ TEST(OdsPackage, ProtectedForeignAndBrokenPackagesAreNamed) {
   EXPECT_EQ(result.error.description, "it is an OpenDocument text, not a spreadsheet");
   result = Read({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}});
   EXPECT_TRUE(result.error.not_a_workbook);
+  result = Read(testing::MinimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"));
+  EXPECT_TRUE(result.error.not_a_workbook);
+  EXPECT_NE(result.error.description.find("Office Open XML workbook"), std::string::npos)
+      << result.error.description;
   result = Read(Package(""));
   EXPECT_EQ(result.error.description, "the spreadsheet holds no sheets");
   testing::Entries doctype = Package(Table(""));
