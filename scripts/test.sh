@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and runs the whole test suite: the unit, contract
-# and window tests, then the Windows program's suite under wine, then a short run of every fuzz
-# target over its seed corpus.
+# Installs what is needed, builds everything and runs the whole test suite: the check that the
+# clone needs nothing beside it, the unit, contract and window tests, then the Windows program's
+# suite under wine, then a short run of every fuzz target over its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# A clone must pass on its own: nothing here may read a folder beside it.
+bash scripts/check_self_contained.sh
 bash scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

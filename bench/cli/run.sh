@@ -7,7 +7,7 @@
 # BUILD_DIR (default build/cli-rel) is configured and built when needed. RUNS (default 5).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-kit=${BENCH_KIT:-/work/shared/bench}
+kit=${BENCH_KIT:-$repo/bench/kit}
 build=${BUILD_DIR:-$repo/build/cli-rel}
 runs=${RUNS:-5}
 work=${1:-$(mktemp -d "${TMPDIR:-/tmp}/brintova-cli-bench.XXXXXX")}

@@ -1,7 +1,7 @@
-// The whole job on one workbook, as the peers in the shared benchmark kit do it: open, insert a
-// sheet first, walk every position from A1 to the end of each worksheet's used range, write the
-// digits of each non-empty text as a string at the same row and column of the new sheet, and
-// save a copy. Prints the time of each step.
+// The whole job on one workbook, as the peers in the benchmark kit (bench/kit) do it: open,
+// insert a sheet first, walk every position from A1 to the end of each worksheet's used range,
+// write the digits of each non-empty text as a string at the same row and column of the new
+// sheet, and save a copy. Prints the time of each step.
 //   engine_roundtrip_bench IN.xlsx OUT.xlsx
 #include <chrono>
 #include <cstdio>

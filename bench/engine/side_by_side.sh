@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Times the engine and the peers of the shared benchmark kit on the kit's workbooks, in one
+# Times the engine and the peers of the benchmark kit (bench/kit) on the kit's workbooks, in one
 # sitting. Usage: side_by_side.sh KIT_COPY ENGINE_BIN_DIR [--no-libreoffice]
-#   KIT_COPY: a writable copy of the kit with data/ generated (python3 gen.py) and node/ set up
+#   KIT_COPY: a writable copy of bench/kit with data/ generated (python3 gen.py) and node/ set up
 #   ENGINE_BIN_DIR: bin/ of a Release build with -DBRINTOVA_BENCH=ON
 # The engine: wall medians from hyperfine (one warm-up), peak RSS from GNU time (median of
 # three runs). The peers take seconds to minutes: median wall and peak RSS of GNU time runs.

@@ -1,5 +1,5 @@
-// Runs every vector of the shared conformance corpus (value, format code, date system, text the
-// spreadsheet application displays) and holds the pass rates to their floors.
+// Runs every vector of the conformance corpus in tests/data/numfmt (value, format code, date
+// system, text the spreadsheet application displays) and holds the pass rates to their floors.
 #include <gtest/gtest.h>
 
 #include <cstdio>
