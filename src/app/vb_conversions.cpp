@@ -1,9 +1,11 @@
 // Number parsing shared by start-up (the saved operation) and the run (typed parameters).
 #include "app/vb_conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -65,6 +67,29 @@ std::size_t ScanNumber(std::u16string_view text, std::size_t pos, bool blanks_in
   return p;
 }
 
+// The decimal exponent of the first significant digit of an unsigned number as ScanNumber
+// writes it ("123.4" gives 3, "0.05" gives -1, "5e-400" gives -399), saturated far past the
+// range of a double. Only called for a number that has a significant digit.
+long long MagnitudeOf(std::string_view number) {
+  constexpr long long kFar = 1'000'000;
+  const std::size_t e = number.find('e');
+  const std::string_view mantissa = number.substr(0, e);
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::size_t i = e + 1;
+    const bool negative = i < number.size() && number[i] == '-';
+    if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
+    for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), kFar);
+    if (negative) exponent = -exponent;
+  }
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_not_of("0.");
+  const long long position =
+      first < point ? static_cast<long long>(point - first)        // digits before the point
+                    : -static_cast<long long>(first - point - 1);  // zeros after the point
+  return position + exponent;
+}
+
 // Locale-independent: the program's locale may use a decimal comma.
 double ToDouble(const std::string& number) {
   std::size_t start = (!number.empty() && (number[0] == '+' || number[0] == '-')) ? 1 : 0;
@@ -73,8 +98,9 @@ double ToDouble(const std::string& number) {
       std::from_chars(number.data() + start, number.data() + number.size(), value);
   (void)end;
   if (error == std::errc::result_out_of_range) {
-    // Too small to tell from zero, or too large for any range a caller asks for.
-    value = number.find("e-") != std::string::npos ? 0.0 : HUGE_VAL;
+    // Too small to tell from zero (a long run of zeros after the point is as small as a large
+    // negative exponent), or too large for any range a caller asks for.
+    value = MagnitudeOf(std::string_view(number).substr(start)) <= 0 ? 0.0 : HUGE_VAL;
   }
   return (start == 1 && number[0] == '-') ? -value : value;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -50,6 +51,27 @@ TEST(ConvertToInt16, OverflowsOutsideSixteenBits) {
     }
   }
   EXPECT_EQ(ConvertToInt16(u"1e-999"), 0);
+}
+
+// A number too small for a double is zero, whether it is written with a negative exponent or
+// with a long run of zeros; one too large overflows, whatever exponent it carries.
+TEST(ConvertToInt16, UnderflowIsZeroAndOverflowIsOverflow) {
+  const std::u16string zeros(400, u'0');
+  for (const std::u16string& text : std::vector<std::u16string>{
+           u"0." + zeros + u"1", u"-0." + zeros + u"1", u"." + zeros + u"7e5", u"0.001e-400",
+           u"1" + zeros + u"e-800", u"  0." + zeros + u"9  "}) {
+    EXPECT_EQ(ConvertToInt16(text), 0) << ToUtf8(text);
+  }
+  EXPECT_DOUBLE_EQ(LeadingNumber(u"0." + zeros + u"1 kg"), 0.0);
+  for (const std::u16string& text : std::vector<std::u16string>{
+           u"1" + zeros, u"-" + zeros + u"5" + zeros, u"1" + zeros + u"e-2", u"0.1e400"}) {
+    try {
+      ConvertToInt16(text);
+      ADD_FAILURE() << "accepted " << ToUtf8(text).substr(0, 20) << "...";
+    } catch (const Failure& failure) {
+      EXPECT_EQ(failure.number(), kFailureOverflow) << ToUtf8(text).substr(0, 20) << "...";
+    }
+  }
 }
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
