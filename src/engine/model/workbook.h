@@ -121,6 +121,20 @@ class Workbook {
   bool structure_changed() const { return structure_changed_; }
   void set_structure_changed(bool value) { structure_changed_ = value; }
 
+  // Formula cells the reader found without a stored result, which read as empty: programs
+  // that write formulas without calculating them (openpyxl, for one) leave the result out.
+  std::uint64_t formulas_without_result() const { return formulas_without_result_; }
+  void CountFormulaWithoutResult() { ++formulas_without_result_; }
+
+  // For a new workbook that receives the results drawn from another one: that workbook's
+  // name and its formulas_without_result(). Empty name otherwise.
+  struct ResultsSource {
+    std::u16string name;
+    std::uint64_t formulas_without_result = 0;
+  };
+  const ResultsSource& results_source() const { return results_source_; }
+  void set_results_source(ResultsSource source) { results_source_ = std::move(source); }
+
  private:
   Source source_;
   bool date1904_ = false;
@@ -129,6 +143,8 @@ class Workbook {
   StyleTable styles_;
   StringPool shared_strings_;
   bool structure_changed_ = false;
+  std::uint64_t formulas_without_result_ = 0;
+  ResultsSource results_source_;
 };
 
 // The text the application shows for a cell: the value rendered through its style's number

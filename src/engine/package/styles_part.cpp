@@ -25,8 +25,11 @@ class StylesHandler : public XmlHandler {
   void Start(std::string_view name, const XmlAttributes& attributes) override {
     if (name == "numFmt") {
       const char* code = attributes.Get("formatCode");
+      // An empty code would hide every value it formats; it is read as no code at all, so a
+      // built-in id keeps its own code (General for 0) and any other id shows General.
+      if (code == nullptr || *code == '\0') return;
       std::u16string text;
-      if (code != nullptr) AppendUtf8(text, code);
+      AppendUtf8(text, code);
       styles_.AddFormat(ParseId(attributes.Get("numFmtId")), text);
     } else if (name == "cellXfs") {
       in_cell_xfs_ = true;

@@ -71,6 +71,7 @@ class WorksheetHandler : public XmlHandler {
     if (in_cell_) {
       if (name == "v") {
         in_value_ = true;
+        has_value_ = true;
       } else if (name == "f") {
         has_formula_ = true;
       } else if (name == "is") {
@@ -124,6 +125,7 @@ class WorksheetHandler : public XmlHandler {
   void StartCell(const XmlAttributes& attributes) {
     in_cell_ = true;
     has_formula_ = false;
+    has_value_ = false;
     value_.clear();
     style_ = 0;
     type_ = ValueType::kNumber;
@@ -147,7 +149,11 @@ class WorksheetHandler : public XmlHandler {
         throw ReadError{"a cell has the reference \"" + std::string(r) + "\", which names no cell"};
       column = ref->column;
       if (ref->has_row) row = ref->row;
-      if (row > model::kMaxRows || column > model::kMaxColumns || row < 1) {
+      if (row < 1) {
+        throw ReadError{"a cell has the reference \"" + std::string(r) +
+                        "\", which is not a cell: rows are numbered from 1"};
+      }
+      if (row > model::kMaxRows || column > model::kMaxColumns) {
         throw ReadError{"cell " + std::string(r) + " lies past the grid (the last cell is XFD" +
                         std::to_string(model::kMaxRows) + ")"};
       }
@@ -201,12 +207,13 @@ class WorksheetHandler : public XmlHandler {
         return;
       }
       case ValueType::kFormulaString:
-        if (!has_formula_ && value_.empty()) break;
-        Owned(column, value_);
+        // An empty <v> is a stored result here: the formula gave the empty text.
+        if (value_.empty() && !(has_formula_ && has_value_)) break;
+        OwnedText(column, value_);
         return;
       case ValueType::kInlineString: {
         if (!value_.empty()) {  // some producers put the text in <v>
-          Owned(column, value_);
+          OwnedText(column, value_);
           return;
         }
         inline_text_.Take(text_);
@@ -241,12 +248,23 @@ class WorksheetHandler : public XmlHandler {
       }
     }
     // No value: the cell still counts for the used range when it carries a style or formula.
+    // A formula without a value was never calculated by the program that wrote it.
+    if (has_formula_) book_.CountFormulaWithoutResult();
     if (style_ != 0 || has_formula_) Put(Cell::Empty(column, style_));
   }
 
+  // Text as written, kept where a value should have been.
   void Owned(std::int32_t column, std::string_view utf8) {
     text_.clear();
     AppendUtf8(text_, utf8);
+    Put(Cell::OwnedString(column, sheet_.strings().Add(text_), style_));
+  }
+
+  // A string value, whose _xHHHH_ escapes stand for the code units XML cannot carry.
+  void OwnedText(std::int32_t column, std::string_view utf8) {
+    text_.clear();
+    AppendUtf8(text_, utf8);
+    DecodeEscapes(text_);
     Put(Cell::OwnedString(column, sheet_.strings().Add(text_), style_));
   }
 
@@ -262,6 +280,7 @@ class WorksheetHandler : public XmlHandler {
   bool in_value_ = false;
   bool in_inline_ = false;
   bool has_formula_ = false;
+  bool has_value_ = false;  // a <v> element, even an empty one
   std::uint32_t style_ = 0;
   ValueType type_ = ValueType::kNumber;
   std::string value_;

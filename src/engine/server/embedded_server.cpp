@@ -21,6 +21,9 @@ struct InstanceState {
 struct ServerState {
   std::vector<std::shared_ptr<EmbeddedApplication>> visible;  // in the order shown
   EmbeddedServer::InstanceViewer viewer;
+  // The workbook opened from a file last, and the instance it was opened in.
+  std::weak_ptr<EmbeddedApplication> last_opener;
+  std::weak_ptr<EmbeddedWorkbook> last_opened;
 };
 
 struct WorkbookCore {
@@ -343,13 +346,28 @@ std::shared_ptr<Workbook> EmbeddedApplication::Add() {
   auto book = std::make_unique<model::Workbook>();
   book->AddSheet(u"Sheet1", model::SheetKind::kWorksheet).set_changed(true);
   book->set_structure_changed(true);
+  // The run opens the workbook it reads in a hidden instance, then adds the one that receives
+  // its results: the workbook opened last, while its instance is open and hidden, is where the
+  // results come from. (A workbook already shown to the user is a finished run's.)
+  if (auto server = server_.lock()) {
+    const auto opener = server->last_opener.lock();
+    const auto source = server->last_opened.lock();
+    if (opener && source && opener.get() != this && opener->IsOpen() && !opener->IsVisible()) {
+      book->set_results_source({source->Name(), source->model().formulas_without_result()});
+    }
+  }
   return Adopt(std::move(book), u"Book" + Decimal(next_book_number_++));
 }
 
 std::shared_ptr<Workbook> EmbeddedApplication::Open(std::u16string_view path) {
   CheckOpen();
   auto book = OpenWorkbookFile(path);
-  return Adopt(std::move(book), FileNameOf(path));
+  auto workbook = Adopt(std::move(book), FileNameOf(path));
+  if (auto server = server_.lock()) {
+    server->last_opener = weak_from_this();
+    server->last_opened = std::static_pointer_cast<EmbeddedWorkbook>(workbook);
+  }
+  return workbook;
 }
 
 std::shared_ptr<Workbook> EmbeddedApplication::Open(const OpenArguments& arguments) {
@@ -393,6 +411,20 @@ void EmbeddedServer::SetInstanceViewer(InstanceViewer viewer) {
 
 std::vector<std::shared_ptr<EmbeddedApplication>> EmbeddedServer::VisibleInstances() const {
   return state_->visible;
+}
+
+std::u16string UncalculatedFormulasNotice(const model::Workbook& book) {
+  const std::u16string& source = book.results_source().name;
+  const std::uint64_t count = source.empty() ? book.formulas_without_result()
+                                             : book.results_source().formulas_without_result;
+  if (count == 0) return {};
+  const bool one = count == 1;
+  const std::u16string of = source.empty() ? u"" : u" of " + source;
+  const std::u16string workbook = source.empty() ? u"the workbook" : source;
+  return Decimal(static_cast<long long>(count)) + (one ? u" formula cell" : u" formula cells") +
+         of + (one ? u" has" : u" have") + u" no stored result and " + (one ? u"was" : u"were") +
+         u" read as empty; open and save " + workbook +
+         u" in a spreadsheet application to calculate " + (one ? u"it" : u"them");
 }
 
 }  // namespace brintova::engine

@@ -8,6 +8,10 @@
 // itself (app->Workbooks().Count()/Item(i), workbook->Sheets().Item(j), sheet->Name(),
 // Kind(), UsedRangeEnd(), NextCellWithContent(), CellText()) plus the few extras below
 // (UsedRangeStart, IsHidden, model access for saving), and closes it with app->Quit().
+// A workbook added while the workbook opened last is still open in another, hidden instance
+// records that one's name and its formula cells without a stored result
+// (model::Workbook::results_source()): the run opens the workbook it reads first, then adds the
+// one that receives its results.
 // Everything is single-threaded: call from one thread only.
 #pragma once
 
@@ -133,5 +137,10 @@ class EmbeddedServer : public SpreadsheetServer {
  private:
   std::shared_ptr<detail::ServerState> state_;
 };
+
+// What the user should know about formula cells that were read as empty because the file holds
+// no result for them: those of `book` itself, or of the workbook its results came from. Empty
+// when there are none.
+std::u16string UncalculatedFormulasNotice(const model::Workbook& book);
 
 }  // namespace brintova::engine

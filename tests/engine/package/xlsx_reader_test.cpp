@@ -166,6 +166,9 @@ std::vector<RefusalCase> RefusalCases() {
   cases.push_back({"CellReferencePastTheGrid",
                    MakeZip(MinimalWorkbook(R"(<row r="1"><c r="A1048577"><v>1</v></c></row>)")),
                    "cell A1048577 lies past the grid"});
+  cases.push_back({"RowZeroReference",
+                   MakeZip(MinimalWorkbook(R"(<row r="1"><c r="A0"><v>1</v></c></row>)")),
+                   "reference \"A0\", which is not a cell: rows are numbered from 1"});
   cases.push_back({"BillionRowsWithoutReferences",
                    MakeZip(MinimalWorkbook(R"(<row r="1000000000"><c><v>1</v></c></row>)")),
                    "row 1000000000 lies past"});
