@@ -36,6 +36,7 @@ void SaveResult(engine::EmbeddedApplication& instance, const std::u16string& pat
   engine::package::SaveWorkbookAs(model, path);
   outcome.saved = true;
   outcome.cells = CellCount(model);
+  outcome.notice = engine::UncalculatedFormulasNotice(model);
 }
 
 }  // namespace

@@ -33,6 +33,9 @@ struct WorkbookOutcome {
   std::vector<std::u16string> other_failures;
   bool saved = false;
   std::uint64_t cells = 0;  // cells held by the saved result
+  // What the user should know about a result that was saved all the same (formula cells that
+  // were read as empty); empty when there is nothing.
+  std::u16string notice;
 
   bool failed() const { return !saved || !application_errors.empty() || !other_failures.empty(); }
 };

@@ -11,25 +11,37 @@ std::string CellAddress(CellPosition cell) {
 }
 
 std::string EscapeField(std::u16string_view text) {
-  const std::string utf8 = ToUtf8(text);
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string escaped;
-  escaped.reserve(utf8.size());
-  for (const char c : utf8) {
+  escaped.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
     switch (c) {
-      case '\\':
+      case u'\\':
         escaped += "\\\\";
-        break;
-      case '\t':
+        continue;
+      case u'\t':
         escaped += "\\t";
-        break;
-      case '\r':
+        continue;
+      case u'\r':
         escaped += "\\r";
-        break;
-      case '\n':
+        continue;
+      case u'\n':
         escaped += "\\n";
-        break;
+        continue;
       default:
-        escaped += c;
+        break;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      AppendUtf8(escaped, 0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u));
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      // Half of a pair has no UTF-8 form: written as its code unit, so it is not lost.
+      escaped += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) escaped.push_back(kHex[(c >> shift) & 0xF]);
+    } else {
+      AppendUtf8(escaped, c);
     }
   }
   return escaped;

@@ -1,6 +1,10 @@
 // Operation names and the manual page of brintova-cli.
 #include "cli/command_line.h"
 
+#include "app/vb_conversions.h"
+#include "platform/failure.h"
+#include "platform/text.h"
+
 namespace brintova::cli {
 
 std::optional<std::int32_t> ParseOperation(std::string_view text) {
@@ -16,6 +20,28 @@ std::optional<std::int32_t> ParseOperation(std::string_view text) {
   if (text.size() == 2 && text[0] == '0') return std::nullopt;  // "07" is no index
   if (value > 10) return std::nullopt;
   return value;
+}
+
+std::optional<std::string> ParameterRefusal(std::int32_t operation, std::string_view parameter) {
+  if (!OperationTakesParameter(operation)) return std::nullopt;
+  const std::string name(kOperationNames[static_cast<std::size_t>(operation)]);
+  if (operation <= 6) {
+    if (!parameter.empty()) return std::nullopt;
+    return "operation " + name +
+           " expects a text with --param; an empty text would leave every workbook unchanged";
+  }
+  const std::u16string text = ToUtf16(parameter);
+  bool whole = false;
+  try {
+    whole = LeadingNumber(text) > 0 && ConvertToInt16(text) >= 1;
+  } catch (const Failure&) {
+    whole = false;  // not one number, or past 32767
+  }
+  if (whole) return std::nullopt;
+  const char* what = operation <= 8 ? "a number of characters" : "a character position";
+  return "operation " + name + " expects " + what +
+         " from 1 to 32767 with --param (such as --param 3; a decimal is rounded), not '" +
+         std::string(parameter) + "'";
 }
 
 std::string ManualText(std::string_view version) {
@@ -53,7 +79,8 @@ DESCRIPTION
 
     text Prints the displayed text of every non-empty cell of every worksheet of FILE, one
          line each: sheet name, a tab, the cell's address (A1), a tab, the text. A backslash,
-         tab, CR and LF in a name or text are written as \\, \t, \r and \n.
+         tab, CR and LF in a name or text are written as \\, \t, \r and \n, and half of a
+         surrogate pair (a character cut in two) as \u and its code in hex (\uD83D).
 
 OPTIONS
     --operation OP   The operation, by index or name:
@@ -66,12 +93,17 @@ OPTIONS
                        6 before-text       what precedes the first TEXT
                        7 first-chars       the first N characters
                        8 last-chars        the last N characters
-                       9 after-position    what follows position N
-                      10 before-position   what precedes position N
+                       9 after-position    from position N to the end (position N
+                                           included)
+                      10 before-position   the first N characters (position N
+                                           included)
     --param TEXT     The answer to the operation's question, given for every workbook as if
-                     typed (needed by operations 4 to 10). An empty TEXT skips the operation;
-                     for 7 to 10 a text that does not begin with a positive number skips it,
-                     and the number is rounded to a whole one ("2.5" gives 2, "3.5" gives 4).
+                     typed (needed by operations 4 to 10): a text that is not empty for 4 to 6,
+                     a number for 7 to 10, rounded to a whole one ("2.5" gives 2, "3.5" gives
+                     4) that must lie from 1 to 32767. Anything else is a usage error.
+                     Operations 7 and 8 leave a text of N characters or fewer alone; 9 and 10
+                     write a text of exactly N characters in sheet mode but not in workbook
+                     mode.
     --mode MODE      sheet (default): results in a new sheet of the source workbook;
                      workbook: results in a new workbook.
     --output DIR     Where the results are saved; created when missing.
@@ -99,18 +131,20 @@ EXAMPLES
 STANDARD ERROR
     Each failure is printed as the desktop program's "Application Error" box words it (the
     failure, the handler and line, the request to send it to support), under a line naming
-    the workbook; the box's CR LF and CR line breaks are printed as line feeds. While standard
-    error is a terminal a progress line shows the workbooks done and the cells per second (the
-    cells of the saved results). At the end one line sums up: workbooks processed, failed,
-    results saved.
+    the workbook; the box's CR LF and CR line breaks are printed as line feeds. A workbook
+    whose formula cells hold no stored result (files written by programs that do not
+    calculate, such as openpyxl) gets a line saying how many were read as empty; its result
+    is saved all the same. While standard error is a terminal a progress line shows the
+    workbooks done and the cells per second (the cells of the saved results). At the end one
+    line sums up: workbooks processed, failed, results saved.
 
 EXIT STATUS
     0  every workbook was processed and its result saved
     1  a failure was reported: a workbook or folder that could not be read, processed or
        saved, or a result that exists already without --overwrite
-    2  usage error (unknown operation or mode, missing --param, no files, folders holding
-       no files, a DIR that cannot be created or written, ...); no workbook was read and
-       nothing was written
+    2  usage error (unknown operation or mode, a missing --param or one the operation
+       cannot use, no files, folders holding no files, a DIR that cannot be created or
+       written, ...); no workbook was read and nothing was written
 )manual";
   return text;
 }

@@ -40,7 +40,10 @@ class StreamReport : public BatchReport {
 
   void WorkbookDone(std::size_t, const ListedWorkbook& workbook,
                     const WorkbookOutcome& outcome) override {
-    if (outcome.application_errors.empty() && outcome.other_failures.empty()) return;
+    if (outcome.application_errors.empty() && outcome.other_failures.empty() &&
+        outcome.notice.empty()) {
+      return;
+    }
     ClearProgress();
     for (const std::u16string& message : outcome.application_errors) {
       err_ << kPrefix << "Application Error, " << ToUtf8(workbook.source) << ":\n"
@@ -48,6 +51,9 @@ class StreamReport : public BatchReport {
     }
     for (const std::u16string& message : outcome.other_failures) {
       err_ << kPrefix << TerminalText(message) << '\n';
+    }
+    if (!outcome.notice.empty()) {
+      err_ << kPrefix << ToUtf8(workbook.source) << ": " << TerminalText(outcome.notice) << '\n';
     }
   }
 
@@ -141,6 +147,9 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   if (OperationTakesParameter(*operation) && !arguments.has_parameter) {
     throw UsageError("operation " + std::string(kOperationNames[*operation]) +
                      " asks for a parameter: give it with --param");
+  }
+  if (const auto refusal = ParameterRefusal(*operation, arguments.parameter)) {
+    throw UsageError(*refusal);
   }
   if (arguments.mode != "sheet" && arguments.mode != "workbook") {
     throw UsageError("unknown mode '" + arguments.mode + "': give sheet or workbook");

@@ -28,6 +28,16 @@ TEST(EscapeField, EscapesBackslashTabCrLfOnly) {
   EXPECT_EQ(EscapeField(u""), "");
 }
 
+// A character cut in two by "last x characters" keeps its half: listed as the code unit it
+// is, never as a replacement character that would read back as something else.
+TEST(EscapeField, WritesHalfASurrogatePairAsItsCodeUnit) {
+  const std::u16string cut = std::u16string(u"a") + char16_t(0xD83D);
+  EXPECT_EQ(EscapeField(cut), "a\\uD83D");
+  EXPECT_EQ(EscapeField(std::u16string(1, char16_t(0xDE00)) + u"b"), "\\uDE00b");
+  EXPECT_EQ(EscapeField(u"\U0001F600"), "\xF0\x9F\x98\x80");  // a whole pair stays one character
+  EXPECT_EQ(EscapeField(u"\\uD83D"), "\\\\uD83D");            // a typed "\uD83D" stays apart
+}
+
 TEST(TextCommand, ListsEveryShownCellEscaped) {
   const auto result = RunInProcess({"text", DataPath("text_escapes.xlsx")});
   EXPECT_EQ(result.status, kExitSuccess) << result.err;

@@ -61,6 +61,14 @@ TEST(RunCommand, RefusesABadCommandLineBeforeTouchingAnything) {
       {{"--operation", "11", "--output", out, book}, "unknown operation"},
       {{"--operation", "user-defined", "--output", out, book}, "--param"},
       {{"--operation", "9", "--output", out, book}, "--param"},
+      {{"--operation", "first-chars", "--param", "abc", "--output", out, book},
+       "first-chars expects a number of characters from 1 to 32767"},
+      {{"--operation", "10", "--param", "-3", "--output", out, book},
+       "before-position expects a character position from 1 to 32767"},
+      {{"--operation", "user-defined", "--param", "", "--output", out, book},
+       "user-defined expects a text"},
+      {{"--operation", "6", "--param", "", "--mode", "workbook", "--output", out, book},
+       "before-text expects a text"},
       {{"--operation", "numbers", "--output", out}, "no files"},
       {{"--operation", "numbers", "--output", out, scratch.File("empty")}, "hold no files"},
       {{"--operation", "numbers", "--mode", "book", "--output", out, book}, "mode"},
@@ -224,19 +232,38 @@ TEST(RunCommand, TakesParamAsTheWindowsInputBoxDoes) {
     EXPECT_EQ(result.status, kExitSuccess) << operation << " " << param << ": " << result.err;
     return ZipEntries(out + "/Book.xlsx");
   };
-  // A number is rounded to even; what does not begin with a positive number skips the operation.
+  // A number is rounded to even. (What no workbook could use, such as "abc" or an empty text,
+  // is refused as a usage error before the run.)
   EXPECT_EQ(result_of("last-chars", "2.5", "sheet"), result_of("last-chars", "2", "sheet"));
   EXPECT_EQ(result_of("8", "3.5", "sheet"), result_of("8", "4", "sheet"));
   EXPECT_NE(result_of("8", "2", "sheet"), result_of("8", "4", "sheet"));
-  EXPECT_EQ(result_of("first-chars", "abc", "sheet"), result_of("first-chars", "0", "sheet"));
-  // Skipped in sheet mode: the source's sheets only.
-  result_of("user-defined", "", "sheet");
-  EXPECT_EQ(Listing(scratch.File("out user-defined  sheet/Book.xlsx")), Listing(book));
-  // Skipped in workbook mode: an empty new workbook is saved.
-  result_of("after-text", "", "workbook");
-  EXPECT_EQ(Listing(scratch.File("out after-text  workbook/Book.xlsx")), "");
+  // A marker that no cell holds: in workbook mode the new workbook is saved empty.
+  result_of("after-text", "no cell holds this", "workbook");
+  EXPECT_EQ(Listing(scratch.File("out after-text no cell holds this workbook/Book.xlsx")), "");
   // A parameter is ignored by the operations that ask for none.
   EXPECT_EQ(result_of("numbers", "ignored", "sheet"), result_of("1", "", "sheet"));
+}
+
+// A workbook written by openpyxl holds no result for its 12 formula cells: the run reads them
+// as empty, saves its result all the same, and says so for that workbook in either mode.
+TEST(RunCommand, SaysHowManyFormulaCellsWereReadAsEmpty) {
+  ScratchFolder scratch;
+  const std::string uncalculated = scratch.Copy(
+      std::string(BRINTOVA_TEST_DATA) + "/uncalculated_formulas.xlsx", "in/Prices.xlsx");
+  const std::string plain = scratch.Copy(SamplePath("Orders and Phones.xlsx"), "in/Orders.xlsx");
+  for (const std::string mode : {"sheet", "workbook"}) {
+    const CommandResult result =
+        RunInProcess({"run", "--operation", "numbers", "--mode", mode, "--jobs", "1", "--output",
+                      scratch.File("out-" + mode), plain, uncalculated});
+    EXPECT_EQ(result.status, kExitSuccess) << result.err;
+    const std::string about = mode == "sheet" ? "the workbook" : "Prices.xlsx";
+    const std::string of = mode == "sheet" ? "" : " of Prices.xlsx";
+    EXPECT_EQ(result.err, "brintova-cli: " + uncalculated + ": 12 formula cells" + of +
+                              " have no stored result and were read as empty; open and save " +
+                              about + " in a spreadsheet application to calculate them\n" +
+                              Summary(2, 0, 2))
+        << mode;
+  }
 }
 
 TEST(RunCommand, GivesTheSamePartsWithFourJobsAsWithOne) {
