@@ -1,5 +1,5 @@
 // The results window: the entry list, the sheet tabs and grid of the selected entry, saving and
-// closing. Every engine call made from a Qt slot catches Failure: a slot must not throw.
+// closing. Every slot runs through Guarded: nothing may escape into the event loop.
 #include "ui/results_window.h"
 
 #include <QCloseEvent>
@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -21,6 +22,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
+#include <new>
 
 #include "engine/package/save_workbook.h"
 #include "platform/failure.h"
@@ -61,6 +64,15 @@ QString ExtensionFor(SourceKind kind) {
 }
 
 QString FailureText(const Failure& failure) { return ToQString(failure.description()); }
+
+// A pale yellow band with dark text: a notice, not an error.
+void SetNoticeColours(QLabel& label) {
+  QPalette palette = label.palette();
+  palette.setColor(QPalette::Window, QColor(0xff, 0xf4, 0xce));
+  palette.setColor(QPalette::WindowText, QColor(0x3b, 0x2f, 0x00));
+  label.setPalette(palette);
+  label.setAutoFillBackground(true);
+}
 
 }  // namespace
 
@@ -169,6 +181,14 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
   note_ = new QLabel;
   note_->setAlignment(Qt::AlignCenter);
   note_->setWordWrap(true);
+  notice_ = new QLabel;
+  notice_->setObjectName(QStringLiteral("notice"));
+  notice_->setWordWrap(true);
+  notice_->setTextFormat(Qt::PlainText);
+  notice_->setFrameShape(QFrame::StyledPanel);
+  notice_->setMargin(4);
+  SetNoticeColours(*notice_);
+  notice_->hide();
   stack_ = new QStackedWidget;
   stack_->addWidget(grid_);
   stack_->addWidget(note_);
@@ -184,6 +204,7 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
   right_layout->setContentsMargins(0, 0, 0, 0);
   right_layout->addLayout(buttons);
   right_layout->addLayout(formula_bar);
+  right_layout->addWidget(notice_);
   right_layout->addWidget(stack_, 1);
   right_layout->addWidget(tabs_);
 
@@ -194,11 +215,36 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
 
-  connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { ShowEntry(row); });
-  connect(tabs_, &QTabBar::currentChanged, this, [this](int tab) { ShowSheet(tab); });
-  connect(save_button_, &QPushButton::clicked, this, [this] { SaveCurrentAs(); });
-  connect(close_button_, &QPushButton::clicked, this, [this] { CloseCurrent(); });
+  connect(list_, &QListWidget::currentRowChanged, this,
+          [this](int row) { Guarded([&] { ShowEntry(row); }); });
+  connect(tabs_, &QTabBar::currentChanged, this,
+          [this](int tab) { Guarded([&] { ShowSheet(tab); }); });
+  connect(save_button_, &QPushButton::clicked, this, [this] { Guarded([&] { SaveCurrentAs(); }); });
+  connect(close_button_, &QPushButton::clicked, this, [this] { Guarded([&] { CloseCurrent(); }); });
   ShowEntry(-1);
+}
+
+void ResultsWindow::Guarded(const std::function<void()>& work) {
+  QString text;
+  try {
+    work();
+    return;
+  } catch (const Failure& failure) {
+    text = FailureText(failure);
+  } catch (const std::bad_alloc&) {
+    text = QStringLiteral(
+        "There is not enough memory to finish this. The results are still open; close other "
+        "programs or results and try again.");
+  } catch (const std::exception& other) {
+    text = QString::fromUtf8(other.what());
+  } catch (...) {
+    text = QStringLiteral("An unexpected error stopped this action. The results are still open.");
+  }
+  try {
+    prompts_.show_failure(text);
+  } catch (...) {
+    // Not even the box could be shown; the window goes on.
+  }
 }
 
 ResultsWindow::~ResultsWindow() = default;
@@ -222,6 +268,15 @@ void ResultsWindow::AddInstance(std::shared_ptr<engine::EmbeddedApplication> app
           std::dynamic_pointer_cast<engine::EmbeddedWorkbook>(entry.app->Workbooks().Item(count));
     }
     entry.title = entry.book ? ToQString(entry.book->Name()) : QStringLiteral("(no workbook)");
+    if (entry.book) {
+      const engine::model::Workbook& book = entry.book->model();
+      // A new workbook holding results is named after the workbook they came from as well:
+      // every such entry is "Book1" otherwise.
+      if (!book.results_source().name.empty()) {
+        entry.title += QStringLiteral(" \u2014 ") + ToQString(book.results_source().name);
+      }
+      entry.notice = ToQString(engine::UncalculatedFormulasNotice(book));
+    }
   } catch (const Failure&) {
     return;  // the instance quit while being shown
   }
@@ -277,6 +332,10 @@ QString ResultsWindow::Note() const {
   return stack_->currentWidget() == note_ ? note_->text() : QString();
 }
 
+QString ResultsWindow::EntryNotice() const {
+  return notice_->isHidden() ? QString() : notice_->text();
+}
+
 QString ResultsWindow::CurrentAddress() const { return address_->text(); }
 QString ResultsWindow::CurrentText() const { return text_->text(); }
 
@@ -310,6 +369,11 @@ void ResultsWindow::ShowEntry(int entry) {
     while (tabs_->count() > 0) tabs_->removeTab(0);
   }
   status_->clear();
+  const QString notice = entry >= 0 && entry < EntryCount()
+                             ? entries_[static_cast<std::size_t>(entry)].notice
+                             : QString();
+  notice_->setText(notice);
+  notice_->setVisible(!notice.isEmpty());
   if (entry < 0 || entry >= EntryCount()) {
     ShowNote(EntryCount() == 0 ? QStringLiteral("No results are open.") : QString());
     UpdateButtons();
@@ -383,7 +447,7 @@ void ResultsWindow::ShowSheet(int tab) {
   grid_->setModel(model_);
   FitColumns();
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { UpdateFormulaBar(); });
+          [this] { Guarded([&] { UpdateFormulaBar(); }); });
   stack_->setCurrentWidget(grid_);
   grid_->setCurrentIndex(model_->index(0, 0));
   UpdateFormulaBar();
@@ -513,6 +577,13 @@ void ResultsWindow::CloseCurrent() {
 }
 
 void ResultsWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();  // unless the work below finishes: a failure keeps the window and results
+  Guarded([&] {
+    if (CloseAll()) event->accept();
+  });
+}
+
+bool ResultsWindow::CloseAll() {
   DropQuitEntries();
   int unsaved = 0;
   for (const Entry& entry : entries_) unsaved += entry.saved ? 0 : 1;
@@ -520,13 +591,10 @@ void ResultsWindow::closeEvent(QCloseEvent* event) {
     const QString question =
         unsaved == 1 ? QStringLiteral("Discard the unsaved results of 1 workbook?")
                      : QStringLiteral("Discard the unsaved results of %1 workbooks?").arg(unsaved);
-    if (!prompts_.confirm(question)) {
-      event->ignore();
-      return;
-    }
+    if (!prompts_.confirm(question)) return false;
   }
   while (!entries_.empty()) CloseEntry(EntryCount() - 1);
-  event->accept();
+  return true;
 }
 
 void AttachResultsWindow(engine::EmbeddedServer& server, ResultsWindow& window) {

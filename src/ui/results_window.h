@@ -1,6 +1,7 @@
 // ResultsWindow: where the instances a run made visible end up. One entry per instance, titled
-// with its workbook's name; the selected entry's workbook is shown as sheet tabs over a lazily
-// read grid with a read-only formula bar, and can be saved or closed (the instance quits).
+// with its workbook's name (and, for a new workbook, the name of the one its results came
+// from); the selected entry's workbook is shown as sheet tabs over a lazily read grid with a
+// read-only formula bar, and can be saved or closed (the instance quits).
 #pragma once
 
 #include <QString>
@@ -85,6 +86,9 @@ class ResultsWindow : public QWidget {
   SheetModel* sheet_model() const { return model_; }
   // The note shown in place of the grid ("" while the grid shows).
   QString Note() const;
+  // The notice above the grid about the shown entry's workbook, such as formula cells read as
+  // empty ("" when there is none).
+  QString EntryNotice() const;
 
   QTableView& grid() { return *grid_; }
   // The formula bar: the current cell's address and its text.
@@ -115,10 +119,13 @@ class ResultsWindow : public QWidget {
     std::shared_ptr<engine::EmbeddedApplication> app;
     std::shared_ptr<engine::EmbeddedWorkbook> book;  // null when the instance holds none
     QString title;
+    QString notice;
     int sheet_tab = 0;
     bool saved = false;
   };
 
+  // Asks about unsaved entries, then quits every instance; false when the user said No.
+  bool CloseAll();
   void DropQuitEntries();
   void RemoveEntry(int entry);
   void ShowEntry(int entry);
@@ -128,6 +135,9 @@ class ResultsWindow : public QWidget {
   void ShowNote(const QString& text);
   void UpdateFormulaBar();
   void UpdateButtons();
+  // Runs the work of an event handler; whatever it throws is reported in a box and the window
+  // goes on, since nothing may escape into the event loop.
+  void Guarded(const std::function<void()>& work);
 
   Prompts prompts_;
   std::vector<Entry> entries_;
@@ -142,6 +152,7 @@ class ResultsWindow : public QWidget {
   QStackedWidget* stack_ = nullptr;
   QTableView* grid_ = nullptr;
   QLabel* note_ = nullptr;
+  QLabel* notice_ = nullptr;
   QTabBar* tabs_ = nullptr;
 };
 

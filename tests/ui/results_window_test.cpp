@@ -8,10 +8,13 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <deque>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "engine/server/embedded_server.h"
@@ -26,6 +29,16 @@ namespace {
 using engine::model::SourceKind;
 
 const QString kChartFixture = QStringLiteral(BRINTOVA_TEST_DATA "/save_names_chartsheet.xlsx");
+// Written by openpyxl: 12 formula cells, none with a stored result.
+const QString kUncalculatedFixture =
+    QStringLiteral(BRINTOVA_TEST_DATA "/uncalculated_formulas.xlsx");
+
+QPushButton* ButtonCalled(QWidget& window, const QString& text) {
+  for (auto* button : window.findChildren<QPushButton*>()) {
+    if (button->text() == text) return button;
+  }
+  return nullptr;
+}
 
 // Answers the window's questions and dialogs from a script and records what was asked.
 struct ScriptedPrompts {
@@ -267,7 +280,7 @@ TEST(ResultsWindow, SavesTheWorkbookAndTheShownSheetAsCsv) {
   r.window.SaveAs(0, csv_path, SaveFormat::kCsvOfShownSheet);
   QFile csv(csv_path);
   ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-  EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBF\"a,b\",,\r\n,,z\r\n"));
+  EXPECT_EQ(csv.readAll(), QByteArray("\xEF\xBB\xBF\"a,b\"\r\n,,z\r\n"));
 }
 
 TEST(ResultsWindow, SaysThatResultsOfAnOdsWorkbookAreSavedAsXlsxAndSavesThem) {
@@ -390,6 +403,72 @@ TEST(ResolveSaveTarget, TypedExtensionWinsElseTheFilterAppendsItsOwn) {
     EXPECT_EQ(target.path, QString::fromUtf8(c.expected_path)) << c.path;
     EXPECT_EQ(target.format, c.format) << c.path;
   }
+}
+
+// Whatever a button's or the window's handler lets escape (memory running out, anything) is
+// reported in a box; the window and its results stay.
+TEST(ResultsWindow, WhatAHandlerLetsEscapeIsReportedAndTheResultsStay) {
+  Results r;
+  r.ShowNewBook({{{1, 1}, u"keep me"}});
+  QPushButton* save = ButtonCalled(r.window, QStringLiteral("Save As\u2026"));
+  ASSERT_NE(save, nullptr);
+  r.window.prompts().choose_save_path = [](const QString&, const QStringList&, QString*) {
+    throw std::bad_alloc();
+    return QString();
+  };
+  save->click();
+  r.window.prompts().choose_save_path = [](const QString&, const QStringList&, QString*) {
+    throw std::runtime_error("the dialog broke");
+    return QString();
+  };
+  save->click();
+  ASSERT_EQ(r.prompts.failures.size(), 2u);
+  EXPECT_TRUE(r.prompts.failures[0].contains(QStringLiteral("not enough memory")));
+  EXPECT_EQ(r.prompts.failures[1], QStringLiteral("the dialog broke"));
+
+  // Closing the window: the question itself fails; nothing is discarded.
+  r.window.prompts().confirm = [](const QString&) -> bool { throw 7; };
+  EXPECT_FALSE(r.window.close());
+  ASSERT_EQ(r.prompts.failures.size(), 3u);
+  EXPECT_TRUE(r.window.isVisible());
+  EXPECT_EQ(r.window.EntryCount(), 1);
+  EXPECT_TRUE(r.Running());
+}
+
+// A workbook whose formulas were never calculated (openpyxl wrote it) shows them empty: the
+// entry says how many, in new-sheet mode about the workbook itself, in new-workbook mode about
+// the workbook the results came from, whose name also titles the entry.
+TEST(ResultsWindow, SaysHowManyFormulaCellsWereReadAsEmpty) {
+  if (!QFile::exists(kUncalculatedFixture))
+    GTEST_SKIP() << "fixture missing: " << kUncalculatedFixture.toStdString();
+  Results r;
+  r.ShowFile(kUncalculatedFixture);
+  EXPECT_EQ(r.window.EntryNotice(),
+            QStringLiteral("12 formula cells have no stored result and were read as empty; open "
+                           "and save the workbook in a spreadsheet application to calculate "
+                           "them"));
+
+  // As the run does it in new-workbook mode: the source opened first, the results added to a
+  // new workbook in another instance, that one shown, the source's instance quit.
+  auto source = r.server.CreateObject(kSpreadsheetProgId);
+  source->Workbooks().Open(PathFromQt(kUncalculatedFixture));
+  auto output = r.server.CreateObject(kSpreadsheetProgId);
+  output->Workbooks().Add();
+  output->SetVisible(true);
+  source->Quit();
+  ASSERT_EQ(r.window.EntryCount(), 2);
+  EXPECT_EQ(r.window.EntryTitle(1), QStringLiteral("Book1 \u2014 uncalculated_formulas.xlsx"));
+  EXPECT_EQ(r.window.EntryNotice(),
+            QStringLiteral("12 formula cells of uncalculated_formulas.xlsx have no stored result "
+                           "and were read as empty; open and save uncalculated_formulas.xlsx in "
+                           "a spreadsheet application to calculate them"));
+
+  // A workbook without such cells, and a new workbook not drawn from one: no notice.
+  r.ShowNewBook({{{1, 1}, u"x"}});
+  EXPECT_EQ(r.window.EntryTitle(2), QStringLiteral("Book1"));
+  EXPECT_EQ(r.window.EntryNotice(), QString());
+  r.window.SelectEntry(0);
+  EXPECT_FALSE(r.window.EntryNotice().isEmpty());
 }
 
 }  // namespace

@@ -168,9 +168,10 @@ TEST_F(RunEndToEndTest, DroppedWorkbookInANewWorkbookAsksForTheNumberAndShowsOnl
   EXPECT_EQ(dialogs.input_boxes[0].title, u"Brintova");
   EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Done."});
 
-  // The source's instance quit; only the new workbook with the results is shown.
+  // The source's instance quit; only the new workbook with the results is shown, titled with
+  // the source's name as well.
   ASSERT_EQ(results().EntryCount(), 1);
-  EXPECT_NE(results().EntryTitle(0), "Orders and Phones.xlsx");
+  EXPECT_EQ(results().EntryTitle(0), QString::fromUtf8("Book1 \u2014 Orders and Phones.xlsx"));
   results().SelectEntry(0);
   ASSERT_EQ(results().SheetTabs().size(), 1);
   EXPECT_EQ(Shown(6, 1), "ORD");

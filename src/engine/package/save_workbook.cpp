@@ -2,7 +2,9 @@
 // source, and the temporary-file-and-rename around every write.
 #include "engine/package/save_workbook.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "engine/package/atomic_file.h"
@@ -69,24 +71,48 @@ void SaveSheetAsCsv(const model::Workbook& book, const model::Sheet& sheet,
                     std::u16string_view path) {
   const std::string target = NativePathFromText(path);
   RefuseSavingOverSource(target, NativePathFromText(book.source().path));
-  std::string out = "\xEF\xBB\xBF";
-  const model::UsedRange used = sheet.used_range();
-  std::u16string text;
-  if (!used.empty() && sheet.kind() == model::SheetKind::kWorksheet) {
-    for (std::int32_t row = 1; row <= used.last_row; ++row) {
-      for (std::int32_t column = 1; column <= used.last_column; ++column) {
-        if (column > 1) out.push_back(',');
-        DisplayedText(book, sheet, sheet.Find(row, column), text);
-        AppendUtf8Field(out, text);
-      }
-      out += "\r\n";
-    }
-  }
   ReplaceFileAtomically(target, [&](const std::string& temporary) {
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    bool ok = file != nullptr && std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    if (file != nullptr) ok = std::fclose(file) == 0 && ok;
-    if (!ok) throw Failure("Cannot write \"" + ToUtf8(path) + "\": the disk refused the data.");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(temporary.c_str(), "wb"),
+                                                         &std::fclose);
+    const auto refused = [&] {
+      return Failure("Cannot write \"" + ToUtf8(path) + "\": the disk refused the data.");
+    };
+    if (!file) throw refused();
+    // Row by row, each only up to its last cell that shows a text, and no empty rows after the
+    // last one that does: a sheet used to the grid's last cell costs its texts, not the grid.
+    std::string line = "\xEF\xBB\xBF";
+    std::size_t empty_rows = 0;  // rows without text not written yet
+    std::int32_t next_row = 1;
+    std::u16string text;
+    const auto write = [&] {
+      if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size()) throw refused();
+      line.clear();
+    };
+    if (sheet.kind() == model::SheetKind::kWorksheet) {
+      for (const auto& [row, cells] : sheet.rows()) {
+        empty_rows += static_cast<std::size_t>(row - next_row);
+        next_row = row + 1;
+        std::int32_t last_column = 0;  // of the last field written in this row
+        for (const model::Cell& cell : cells) {
+          DisplayedText(book, sheet, &cell, text);
+          if (text.empty()) continue;
+          if (last_column == 0) {
+            for (; empty_rows > 0; --empty_rows) line += "\r\n";
+          }
+          line.append(static_cast<std::size_t>(cell.column - std::max(last_column, 1)), ',');
+          AppendUtf8Field(line, text);
+          last_column = cell.column;
+        }
+        if (last_column == 0) {
+          ++empty_rows;
+          continue;
+        }
+        line += "\r\n";
+        write();
+      }
+    }
+    write();
+    if (std::fclose(file.release()) != 0) throw refused();
   });
 }
 

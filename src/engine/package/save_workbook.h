@@ -16,9 +16,11 @@ namespace brintova::engine::package {
 // from, when macros would be lost, or when writing fails.
 void SaveWorkbookAs(const model::Workbook& book, std::u16string_view path);
 
-// Writes the displayed texts of `sheet` from A1 to the end of its used range as CSV: UTF-8
-// with a byte-order mark, comma-separated, CR LF line ends, a field quoted (quotes doubled)
-// when it holds a comma, quote, CR or LF. Throws Failure as SaveWorkbookAs does.
+// Writes the displayed texts of `sheet` as CSV, streamed row by row from row 1: UTF-8 with a
+// byte-order mark, comma-separated, CR LF line ends, a field quoted (quotes doubled) when it
+// holds a comma, quote, CR or LF. Each row ends at its last cell that shows a text (a row
+// without one is an empty line), and the file ends after the last row that shows one, so
+// cells that only carry a format add nothing. Throws Failure as SaveWorkbookAs does.
 void SaveSheetAsCsv(const model::Workbook& book, const model::Sheet& sheet,
                     std::u16string_view path);
 

@@ -93,13 +93,51 @@ TEST(SaveSheetAsCsv, WritesDisplayedTextsQuotedWhereNeeded) {
   package::SaveSheetAsCsv(*book, book->sheet(0), TextFromNativePath(out));
   EXPECT_EQ(ReadBytes(out),
             "\xEF\xBB\xBF"
-            "a,\"b,c\",\"say \"\"hi\"\"\",\r\n"
-            ",,,\r\n"
+            "a,\"b,c\",\"say \"\"hi\"\"\"\r\n"
+            "\r\n"
             "1,234,\"1,234\",\"two\nlines\"\r\n");
   EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"out.csv"}));
   // What it wrote reads back as the same texts.
   auto again = textfile::ReadTextWorkbook(TextFromNativePath(out));
   EXPECT_EQ(SheetTexts(*again, again->sheet(0)), SheetTexts(*book, book->sheet(0)));
+}
+
+// A sheet used to the grid's last cell is written as its texts, not as the 17 billion empty
+// fields of the whole grid: rows end at their last text, and nothing follows the last row
+// with one (cells that only carry a format add nothing).
+TEST(SaveSheetAsCsv, StreamsOnlyUpToTheLastTextOfEachRow) {
+  ScratchFolder folder;
+  model::Workbook book;
+  model::Sheet& sheet = book.AddSheet(u"Sheet1", model::SheetKind::kWorksheet);
+  const auto put_text = [&](std::int32_t row, std::int32_t column, std::u16string_view text) {
+    sheet.Put(row, model::Cell::OwnedString(column, sheet.strings().Add(text), 0));
+  };
+  const std::uint32_t hidden = book.styles().StyleWithFormat(0, u";;;");
+  put_text(1, 2, u"b");
+  put_text(3, 1, u"x");
+  put_text(3, 4, u"y");
+  sheet.Put(3, model::Cell::Number(9, 5, hidden));  // shows no text
+  put_text(model::kMaxRows, model::kMaxColumns, u"corner");
+  sheet.Put(model::kMaxRows, model::Cell::Empty(1, hidden));
+  ASSERT_EQ(sheet.used_range().last_row, model::kMaxRows);
+  ASSERT_EQ(sheet.used_range().last_column, model::kMaxColumns);
+  const std::string out = folder.File("wide.csv");
+  package::SaveSheetAsCsv(book, sheet, TextFromNativePath(out));
+  const std::string bytes = ReadBytes(out);
+  const std::string head = "\xEF\xBB\xBF,b\r\n\r\nx,,,y\r\n";
+  const std::string tail = std::string(model::kMaxColumns - 1, ',') + "corner\r\n";
+  ASSERT_EQ(bytes.size(), head.size() + (model::kMaxRows - 4) * 2 + tail.size());
+  EXPECT_EQ(bytes.substr(0, head.size()), head);
+  EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+  EXPECT_EQ(bytes.find_first_not_of("\r\n", head.size()), bytes.size() - tail.size());
+
+  // Formatted cells below and right of the last text add no rows or fields.
+  model::Workbook small;
+  model::Sheet& s = small.AddSheet(u"Sheet1", model::SheetKind::kWorksheet);
+  s.Put(1, model::Cell::OwnedString(1, s.strings().Add(u"only"), 0));
+  s.Put(500, model::Cell::Empty(300, small.styles().StyleWithFormat(0, u"0.00")));
+  package::SaveSheetAsCsv(small, s, TextFromNativePath(folder.File("small.csv")));
+  EXPECT_EQ(ReadBytes(folder.File("small.csv")), "\xEF\xBB\xBFonly\r\n");
 }
 
 }  // namespace
