@@ -37,12 +37,9 @@ bool IsDotOrDotDot(std::u16string_view name) { return name == u"." || name == u"
 // does not bury the user in boxes.
 std::u16string ProblemsDescription(const std::vector<WalkProblem>& problems) {
   std::u16string text = problems.size() == 1
-                            ? std::u16string(
-                                  u"1 place in the folder tree could not be read; "
-                                  u"its files are not listed:")
+                            ? std::u16string(u"1 place in the folder tree could not be read:")
                             : DecimalText(static_cast<long long>(problems.size())) +
-                                  u" places in the folder tree could not be read; their files "
-                                  u"are not listed:";
+                                  u" places in the folder tree could not be read:";
   for (std::size_t i = 0; i < problems.size() && i < kProblemsNamed; ++i) {
     text += u"\r\n";
     // Port failures name their path; say where it was when one does not.
@@ -65,6 +62,26 @@ bool EnterOnce(FileQueries& files, FolderWalk& walk, std::u16string_view folder)
   return !identity || walk.entered.insert(*identity).second;
 }
 
+constexpr std::u16string_view kNotListed = u" (its files are not listed)";
+
+// Entries of `folder` that could not be examined, as one problem however many there are: a
+// folder that can be listed but not entered fails for every entry in it.
+void RecordUnexamined(FolderWalk& walk, const std::u16string& folder,
+                      const std::vector<std::u16string>& failures, std::int32_t line) {
+  if (failures.empty()) return;
+  walk.unexamined.insert(folder);
+  if (failures.size() == 1) {
+    walk.problems.push_back({folder, failures.front(), line});
+    return;
+  }
+  walk.problems.push_back({folder,
+                           u"\"" + folder + u"\": " +
+                               DecimalText(static_cast<long long>(failures.size())) +
+                               u" entries could not be examined (" + failures.front() + u", and " +
+                               DecimalText(static_cast<long long>(failures.size() - 1)) + u" more)",
+                           line});
+}
+
 }  // namespace
 
 std::u16string PickFolder(Shell& shell, std::u16string_view prompt) {
@@ -85,10 +102,11 @@ void CollectSubfolders(Form& form, FileQueries& files, std::vector<std::u16strin
         entries = files.ListDirectory(d, u"", file_attribute::kDirectory);
       } catch (const Failure& failure) {
         walk.unreadable.insert(d);
-        walk.problems.push_back({d, failure.description(), 116});
+        walk.problems.push_back({d, failure.description() + std::u16string(kNotListed), 116});
         continue;
       }
       form.DoEvents();
+      std::vector<std::u16string> unexamined;
       for (const std::u16string& name : entries) {
         form.DoEvents();
         if (name.find(u'?') != std::u16string::npos || IsDotOrDotDot(name)) continue;
@@ -96,13 +114,14 @@ void CollectSubfolders(Form& form, FileQueries& files, std::vector<std::u16strin
         try {
           if ((files.GetAttributes(full) & file_attribute::kDirectory) == 0) continue;
           if (!EnterOnce(files, walk, full)) continue;
-        } catch (const Failure&) {
-          // Gone since the listing: nothing below it to find. A file that cannot be examined
-          // is reported when its folder's files are listed.
+        } catch (const Failure& failure) {
+          // Not a folder the walk can tell it may enter: reported with the others at the end.
+          unexamined.push_back(failure.description());
           continue;
         }
         found.push_back(full + files.Separator());
       }
+      RecordUnexamined(walk, d.substr(0, d.size() - 1), unexamined, 116);
     }
   };
 
@@ -155,18 +174,25 @@ void AddFolderTree(Ports& ports, GuardedHandler& guard, std::u16string_view fold
       names = ListFolderFiles(files, d, pattern);
     } catch (const Failure& failure) {
       // Vanished since the walk found it, or unreadable: reported with the others below.
-      walk.problems.push_back({d, failure.description(), 122});
+      walk.problems.push_back({d, failure.description() + std::u16string(kNotListed), 122});
       continue;
     }
+    std::vector<std::u16string> unexamined;
     for (const std::u16string& name : names) {
       if (guard.Test(126, [&] { return !name.empty() && name.front() == u'~'; })) continue;
       std::u16string path;
       guard.Step(128, [&] { path = JoinPath(separator, d, name); });
-      // A failing attribute test still lists the path.
-      if (guard.Test(132, [&] { return files.GetAttributes(path) != kHiddenArchive; })) {
-        guard.Step(132, [&] { list.Add(path); });
+      // A file that cannot be examined is still listed, and reported with the others at the
+      // end (once per folder).
+      bool listed = true;
+      try {
+        listed = files.GetAttributes(path) != kHiddenArchive;
+      } catch (const Failure& failure) {
+        unexamined.push_back(failure.description());
       }
+      if (listed) guard.Step(132, [&] { list.Add(path); });
     }
+    if (!walk.unexamined.contains(d)) RecordUnexamined(walk, d, unexamined, 132);
   }
 
   if (!walk.problems.empty()) {

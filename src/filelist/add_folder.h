@@ -40,6 +40,9 @@ struct FolderWalk {
   std::unordered_set<std::string> entered;
   // Folder-list entries whose listing failed; their files are not looked for again.
   std::unordered_set<std::u16string> unreadable;
+  // Folders (without the trailing separator) with entries that could not be examined; each is
+  // reported once, however many of its entries failed.
+  std::unordered_set<std::u16string> unexamined;
   std::vector<WalkProblem> problems;
 };
 
@@ -52,7 +55,8 @@ std::u16string PickFolder(Shell& shell, std::u16string_view prompt);
 // levels down, and so on. Hidden and system folders, names containing "?" and folders already
 // entered are left out. Lets pending window events run after reading each folder's listing,
 // before examining each listed entry and before handing each found folder to the caller. A
-// folder that cannot be read is recorded in `walk` and skipped.
+// folder that cannot be read, and the entries of a folder that cannot be examined (their
+// attributes or identity unreadable), are recorded in `walk` and skipped.
 void CollectSubfolders(Form& form, FileQueries& files, std::vector<std::u16string>& folder_list,
                        bool recurse, FolderWalk& walk);
 
@@ -64,9 +68,11 @@ std::vector<std::u16string> ListFolderFiles(FileQueries& files, std::u16string_v
 
 // Appends every file of the tree under `folder` that matches `pattern`, folder by folder in
 // breadth-first order, joined with JoinPath; names beginning with "~" and files whose
-// attributes are exactly hidden + archive (34) are skipped. Runs as steps 114 to 134 of
-// `guard`: a failure is reported with its line and the walk goes on. Folders that could not be
-// read are reported in one box at the end, after every readable folder's files are listed.
+// attributes are exactly hidden + archive (34) are skipped, a file whose attributes cannot be
+// read is listed. Runs as steps 114 to 134 of `guard`: a failure is reported with its line and
+// the walk goes on. Folders that could not be read, and entries that could not be examined,
+// are reported in one box at the end, after every readable folder's files are listed. Stops
+// at once, letting ProgramEnding through, when the program ends while events run.
 void AddFolderTree(Ports& ports, GuardedHandler& guard, std::u16string_view folder,
                    std::u16string_view pattern);
 

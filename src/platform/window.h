@@ -122,6 +122,11 @@ class Control {
   virtual void SetBackColor(std::uint32_t colour) = 0;
 };
 
+// Thrown by Form::DoEvents when the user closed the program's last window while a handler let
+// events run: the handler stops at once, as the program does. Not a Failure, so no guarded
+// step reports it; only the window's own event dispatch catches it.
+struct ProgramEnding {};
+
 // Form1 itself and the ways to its controls.
 class Form {
  public:
@@ -145,7 +150,8 @@ class Form {
   // a cursor.
   virtual void LoadMouseIcon(std::u16string_view path) = 0;
 
-  // Lets pending window events run (the folder walk does, at fixed points).
+  // Lets pending window events run (the folder walk does, at fixed points). Throws
+  // ProgramEnding when the program ended meanwhile (its last window was closed).
   virtual void DoEvents() = 0;
 
   virtual std::vector<Control*> Controls() = 0;

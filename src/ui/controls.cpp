@@ -51,7 +51,13 @@ void SetBackground(QWidget& widget, const QColor& colour) {
   widget.setAutoFillBackground(true);
 }
 
-void QtComboBox::AddItem(std::u16string_view text) { box_->addItem(ToQString(text)); }
+void QtComboBox::AddItem(std::u16string_view text) {
+  // Qt selects the first entry added to an empty list by itself; the drop-down keeps no
+  // selection until one is made, so that a run never performs an operation nobody chose.
+  const int selected = box_->currentIndex();
+  box_->addItem(ToQString(text));
+  if (selected == -1 && box_->currentIndex() != -1) box_->setCurrentIndex(-1);
+}
 
 std::u16string QtComboBox::List(std::int32_t index) {
   if (index < 0 || index >= box_->count()) {

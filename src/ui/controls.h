@@ -23,6 +23,7 @@ void SetBackground(QWidget& widget, const QColor& colour);
 class QtComboBox : public ComboBox {
  public:
   QtComboBox(QComboBox& box, std::function<void()>& click) : box_(&box), click_(&click) {}
+  // Appends an entry; the selection stays as it was (none, in an empty list).
   void AddItem(std::u16string_view text) override;
   std::int32_t ListCount() override { return box_->count(); }
   std::u16string List(std::int32_t index) override;

@@ -27,6 +27,10 @@ struct Desktop::Parts {
     AttachResultsWindow(server, results);
 #endif
     WireHandlers(window, ports);
+    window.SetEscapeReport([this](std::u16string_view text) {
+      ports.dialogs.MessageBox(text, MessageButtons::kOk, MessageIcon::kExclamation,
+                               kApplicationTitle);
+    });
   }
 
   MainWindow window;

@@ -1,6 +1,7 @@
 // QMimeData behind the drop handlers' data object.
 #include "ui/drop_data.h"
 
+#include <QSysInfo>
 #include <QUrl>
 
 #include "platform/failure.h"
@@ -14,11 +15,20 @@ std::u16string LocalPathOfUrl(const QUrl& url) {
   return TextFromNativePath(std::string_view(bytes.constData(), bytes.size()));
 }
 
+bool IsLocalFileUrl(const QUrl& url) {
+  if (!url.isLocalFile()) return false;
+  // "file://server/share/a.xlsx" names a file on another machine; its path here would be
+  // another file, or none.
+  const QString host = url.host();
+  return host.isEmpty() || host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
+         host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
+
 QtDropData::QtDropData(const QMimeData* data) : data_(data) {
   if (data_ == nullptr || !data_->hasUrls()) return;
   const QList<QUrl> urls = data_->urls();
   for (const QUrl& url : urls) {
-    if (!url.isLocalFile()) {
+    if (!IsLocalFileUrl(url)) {
       files_.clear();
       return;
     }

@@ -1,5 +1,5 @@
 // The data of a drag over or a drop on the file list, as the drop handlers read it: the
-// desktop's list of files (format 15) when every dragged URL is a local file.
+// desktop's list of files (format 15) when every dragged URL is a file of this machine.
 #pragma once
 
 #include <QMimeData>
@@ -26,6 +26,9 @@ class QtDropData : public DataObject {
   std::vector<std::u16string> files_;
   bool file_list_ = false;
 };
+
+// True for a "file:" URL without a host, or naming this machine ("localhost" or its own name).
+bool IsLocalFileUrl(const QUrl& url);
 
 // The local path of a file URL as path text, byte for byte (names that are not UTF-8 survive),
 // without a trailing "/" except for the root.

@@ -1,7 +1,6 @@
 // QFileDialog behind CommonDialog1.
 #include "ui/file_dialog.h"
 
-#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -48,26 +47,19 @@ QStringList NameFilters(std::u16string_view filter) {
   return filters;
 }
 
+QFileDialog::FileMode OpenFileMode(std::int32_t flags) {
+  // Several files can be picked only in the mode for existing files; a name typed for a file
+  // that does not exist is listed only when one file is asked for.
+  if ((flags & kOfnAllowMultiSelect) != 0) return QFileDialog::ExistingFiles;
+  return (flags & kOfnFileMustExist) != 0 ? QFileDialog::ExistingFile : QFileDialog::AnyFile;
+}
+
 void QtFileDialog::ShowOpen() {
   QFileDialog dialog(owner_ && owner_->isVisible() ? owner_.data() : nullptr,
                      ToQString(title_.empty() ? kApplicationTitle : std::u16string_view(title_)));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  const bool several = (flags_ & kOfnAllowMultiSelect) != 0;
-  const bool must_exist = (flags_ & kOfnFileMustExist) != 0;
-  if (must_exist) {
-    dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  } else {
-    // A typed name need not exist; the views still let several files be picked.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (several) {
-      for (auto* view : dialog.findChildren<QAbstractItemView*>()) {
-        if (view->objectName() == u"listView" || view->objectName() == u"treeView") {
-          view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        }
-      }
-    }
-  }
+  dialog.setFileMode(OpenFileMode(flags_));
   const QStringList filters = NameFilters(filter_);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!file_name_.empty()) dialog.selectFile(PathToQt(file_name_));

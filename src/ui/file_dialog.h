@@ -2,6 +2,7 @@
 // path, or the folder and the chosen names separated by NUL characters, within 260 characters.
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -42,6 +43,10 @@ class QtFileDialog : public FileDialog {
 std::u16string FileDialogResultText(std::u16string_view folder,
                                     const std::vector<std::u16string>& names,
                                     char16_t separator = u'/');
+
+// The dialog's mode for the open-file flags: ExistingFiles with multi-select, else
+// ExistingFile when the file must exist, else AnyFile.
+QFileDialog::FileMode OpenFileMode(std::int32_t flags);
 
 // "Description|pattern|..." pairs as Qt name filters: "Excel Files (*.xl*)|*.xl*" gives
 // "Excel Files (*.xl*)"; "All|*.*;*.txt" gives "All (*.* *.txt)".

@@ -131,6 +131,20 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
   QTreeView::keyPressEvent(event);
 }
 
+namespace {
+
+// A drop copies or links, never moves: a drag source that honours a move would delete the
+// files it handed over. Ignore when the source allows neither.
+Qt::DropAction CopyOrLink(Qt::DropAction wanted, Qt::DropActions possible) {
+  if ((wanted == Qt::CopyAction || wanted == Qt::LinkAction) && (possible & wanted)) return wanted;
+  if (wanted == Qt::IgnoreAction) return Qt::IgnoreAction;
+  if (possible & Qt::CopyAction) return Qt::CopyAction;
+  if (possible & Qt::LinkAction) return Qt::LinkAction;
+  return Qt::IgnoreAction;
+}
+
+}  // namespace
+
 void FileListView::DragOver(QDragMoveEvent* event) {
   QtDropData data(event->mimeData());
   // Qt's copy, move and link actions have the same values as the drop effects.
@@ -140,8 +154,9 @@ void FileListView::DragOver(QDragMoveEvent* event) {
   } else if (!data.GetFormat(kFormatFileList)) {
     effect = kDropEffectNone;
   }
-  const auto action = static_cast<Qt::DropAction>(effect & Qt::ActionMask);
-  if (action == Qt::IgnoreAction || !(event->possibleActions() & action)) {
+  const Qt::DropAction action =
+      CopyOrLink(static_cast<Qt::DropAction>(effect & Qt::ActionMask), event->possibleActions());
+  if (action == Qt::IgnoreAction) {
     event->ignore();
     return;
   }
@@ -155,11 +170,13 @@ void FileListView::dragLeaveEvent(QDragLeaveEvent* event) { event->accept(); }
 
 void FileListView::dropEvent(QDropEvent* event) {
   QtDropData data(event->mimeData());
-  if (!data.GetFormat(kFormatFileList) && !events_.ole_drag_drop) {
+  const Qt::DropAction action = CopyOrLink(event->proposedAction(), event->possibleActions());
+  if ((!data.GetFormat(kFormatFileList) && !events_.ole_drag_drop) || action == Qt::IgnoreAction) {
     event->ignore();
     return;
   }
-  event->acceptProposedAction();
+  event->setDropAction(action);
+  event->accept();
   if (events_.ole_drag_drop) events_.ole_drag_drop(data);
 }
 

@@ -9,8 +9,11 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyleFactory>
 #include <QStyleOptionGroupBox>
+#include <exception>
+#include <new>
 
 #include "platform/failure.h"
 #include "platform/qt/qt_dialogs.h"
@@ -279,9 +282,7 @@ MainWindow::MainWindow(QWidget* parent)
   connect(combo1_, &QComboBox::editTextChanged, this, [this] { RaiseWith(events_.combo1_change); });
 }
 
-MainWindow::~MainWindow() {
-  if (override_cursor_) QApplication::restoreOverrideCursor();
-}
+MainWindow::~MainWindow() = default;
 
 QPushButton* MainWindow::AddPushButton(const char* name, const QString& caption, std::int32_t left,
                                        std::int32_t top, std::int32_t width) {
@@ -316,14 +317,32 @@ QPushButton& MainWindow::push_button(int number) {
 }
 
 void MainWindow::Raise(const std::function<void()>& handler) {
+  std::u16string text;
   try {
     handler();
+    return;
+  } catch (const ProgramEnding&) {
+    return;  // the window was closed meanwhile; the event loop ends the program
   } catch (const Failure& failure) {
-    QMessageBox::warning(isVisible() ? this : nullptr, ToQString(kApplicationTitle),
-                         BoxText(failure.description()));
+    text = failure.description();
+  } catch (const std::bad_alloc&) {
+    text =
+        u"There is not enough memory to finish this. Close other programs or results and "
+        u"try again.";
   } catch (const std::exception& other) {
-    QMessageBox::warning(isVisible() ? this : nullptr, ToQString(kApplicationTitle),
-                         QString::fromUtf8(other.what()));
+    text = ToUtf16(other.what());
+  } catch (...) {
+    text = u"An unexpected error stopped this action.";
+  }
+  try {
+    if (escape_report_) {
+      escape_report_(text);
+    } else {
+      QMessageBox::warning(isVisible() ? this : nullptr, ToQString(kApplicationTitle),
+                           BoxText(text));
+    }
+  } catch (...) {
+    // Not even the box could be shown; the program goes on.
   }
 }
 
@@ -357,17 +376,11 @@ void MainWindow::SetMousePointer(std::int32_t state) {
     throw Failure(u"Pointer state " + DecimalText(state) + u" does not exist",
                   kFailureInvalidPropertyValue);
   }
-  // Busy covers the whole program, child windows and boxes included, until it is lifted.
-  if (state == kPointerBusy && !override_cursor_) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    override_cursor_ = true;
-  } else if (state != kPointerBusy && override_cursor_) {
-    QApplication::restoreOverrideCursor();
-    override_cursor_ = false;
-  }
+  // The window's own pointer, over it and the controls on it; the boxes and dialogs a handler
+  // shows meanwhile are windows of their own and keep theirs.
   if (state == kPointerCustom) {
     setCursor(custom_cursor_ ? *custom_cursor_ : QCursor(Qt::ArrowCursor));
-  } else if (state != kPointerBusy) {
+  } else {
     setCursor(ShapeOf(state));
   }
   pointer_state_ = state;
@@ -378,7 +391,10 @@ void MainWindow::LoadMouseIcon(std::u16string_view path) {
   if (pointer_state_ == kPointerCustom) setCursor(*custom_cursor_);
 }
 
-void MainWindow::DoEvents() { QCoreApplication::processEvents(); }
+void MainWindow::DoEvents() {
+  QCoreApplication::processEvents();
+  if (ending_) throw ProgramEnding{};
+}
 
 std::vector<Control*> MainWindow::Controls() {
   std::vector<Control*> out;
@@ -394,6 +410,22 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   RaiseWith(events_.form_unload);
   event->accept();
+  // Closing the last window ends the program (the results window, while it shows results,
+  // keeps it running). A handler that lets events run, such as a folder walk, then stops at
+  // once instead of going on behind a closed window.
+  bool other_window = false;
+  for (const QWidget* widget : QApplication::topLevelWidgets()) {
+    const Qt::WindowType type = widget->windowType();
+    if (widget != this && widget->isVisible() && (type == Qt::Window || type == Qt::Dialog)) {
+      other_window = true;
+    }
+  }
+  ending_ = !other_window;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  ending_ = false;
+  QWidget::showEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -19,8 +19,8 @@
 
 namespace brintova {
 
-// The window's events; an unset one is not raised. A failure escaping a handler run from the
-// event loop is shown in a box and the program goes on.
+// The window's events; an unset one is not raised. Anything a handler run from the event loop
+// lets escape is shown in a box and the program goes on.
 struct MainWindowEvents {
   std::function<void()> form_mouse_move, frame1_mouse_move, frame2_mouse_move,
       list_view1_mouse_move;
@@ -48,6 +48,13 @@ class MainWindow : public QWidget, public Form {
   ~MainWindow() override;
 
   MainWindowEvents& events() { return events_; }
+  // Shows what a handler let escape (a box by default); the desktop routes it to the dialogs
+  // port, so that tests can answer it.
+  void SetEscapeReport(std::function<void(std::u16string_view text)> report) {
+    escape_report_ = std::move(report);
+  }
+  // True once the window was closed as the program's last window: the program is ending.
+  bool ending() const { return ending_; }
   double dots_per_inch_x() const { return dpi_x_; }
   double dots_per_inch_y() const { return dpi_y_; }
 
@@ -90,6 +97,7 @@ class MainWindow : public QWidget, public Form {
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -128,8 +136,9 @@ class MainWindow : public QWidget, public Form {
   QtSkinEngine skin_;
   std::vector<std::unique_ptr<WidgetControl>> controls_;
 
+  std::function<void(std::u16string_view text)> escape_report_;
   std::int32_t pointer_state_ = kPointerDefault;
-  bool override_cursor_ = false;
+  bool ending_ = false;
   std::optional<QCursor> custom_cursor_;
 };
 

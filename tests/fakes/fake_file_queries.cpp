@@ -175,6 +175,9 @@ std::int64_t FakeFileQueries::LastModified(std::u16string_view path) {
 }
 
 std::optional<std::string> FakeFileQueries::FolderIdentity(std::u16string_view path) {
+  if (fail_identity.contains(Normalize(path))) {
+    throw Failure(u"Cannot examine \"" + Normalize(path) + u"\": Input/output error", 75);
+  }
   if (Find(path) == nullptr) throw NotFound(path);
   return ToUtf8(Resolve(path));
 }

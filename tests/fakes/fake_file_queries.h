@@ -37,6 +37,7 @@ class FakeFileQueries : public FileQueries {
   std::set<std::u16string> fail_listing;       // ListDirectory throws for these folders
   std::set<std::u16string> fail_file_listing;  // ... only when asked for files, not folders
   std::set<std::u16string> fail_attributes;    // GetAttributes throws for these paths
+  std::set<std::u16string> fail_identity;      // FolderIdentity throws for these paths
   int listings = 0;
 
   char16_t Separator() override { return separator_; }

@@ -156,7 +156,55 @@ TEST(AddFolderTree, AFailingAttributeTestIsReportedAndStillListsThePath) {
   EXPECT_EQ(world.rows(), (Rows{u"/t/F/a.xls", u"/t/F/b.xls"}));
   const auto boxes = world.error_boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].line, 132);
+  EXPECT_EQ(boxes[0].line, 116);  // found unexaminable by the walk, before its files are listed
+  EXPECT_NE(boxes[0].text.find(u"/t/F/a.xls"), std::u16string::npos) << ToUtf8(boxes[0].text);
+
+  // A hidden file is not seen by the walk's listing, only by the file listing.
+  World hidden;
+  hidden.files.AddFile(u"/t/F/.h.xls", kHidden);
+  hidden.files.fail_attributes = {u"/t/F/.h.xls"};
+  Scan(hidden, u"/t/F");
+  EXPECT_EQ(hidden.rows(), (Rows{u"/t/F/.h.xls"}));
+  ASSERT_EQ(hidden.error_boxes().size(), 1u);
+  EXPECT_EQ(hidden.error_boxes()[0].line, 132);
+}
+
+// A subfolder the walk cannot examine is not entered, and is named in the one box at the end
+// with the folders that could not be read, whichever query failed.
+TEST(AddFolderTree, ReportsASubfolderWhoseAttributesOrIdentityCannotBeRead) {
+  World world;
+  AddTwoLevelTree(world);
+  world.files.fail_attributes = {u"/t/F/a"};
+  world.files.fail_identity = {u"/t/F/b/d"};
+  Scan(world, u"/t/F");
+  EXPECT_EQ(world.rows(), (Rows{u"/t/F/f.xls", u"/t/F/b/b.xls"}));
+  const auto boxes = world.error_boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(u"2 places"), std::u16string::npos) << ToUtf8(boxes[0].text);
+  EXPECT_NE(boxes[0].text.find(u"Permission denied: /t/F/a"), std::u16string::npos);
+  EXPECT_NE(boxes[0].text.find(u"Cannot examine \"/t/F/b/d\""), std::u16string::npos);
+}
+
+// A folder that can be listed but not entered: every entry in it fails to be examined. One
+// summary names the folder and the count, instead of a box per file; the files are listed.
+TEST(AddFolderTree, AFolderListedButNotEnteredGivesOneSummary) {
+  World world;
+  world.files.AddFile(u"/t/F/ok.xls");
+  world.files.AddFile(u"/t/F/locked/1.xls");
+  world.files.AddFile(u"/t/F/locked/2.xls");
+  world.files.AddFile(u"/t/F/locked/3.xls");
+  world.files.AddFile(u"/t/F/locked/sub/deep.xls");
+  world.files.fail_attributes = {u"/t/F/locked/1.xls", u"/t/F/locked/2.xls", u"/t/F/locked/3.xls",
+                                 u"/t/F/locked/sub"};
+  Scan(world, u"/t/F");
+  EXPECT_EQ(world.rows(), (Rows{u"/t/F/ok.xls", u"/t/F/locked/1.xls", u"/t/F/locked/2.xls",
+                                u"/t/F/locked/3.xls"}));
+  const auto boxes = world.error_boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(u"1 place in"), std::u16string::npos) << ToUtf8(boxes[0].text);
+  EXPECT_NE(boxes[0].text.find(u"\"/t/F/locked\": 4 entries could not be examined"),
+            std::u16string::npos)
+      << ToUtf8(boxes[0].text);
 }
 
 TEST(AddFolderTree, EntersAFolderReachedThroughALinkOnlyOnce) {
