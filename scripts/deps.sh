@@ -12,6 +12,8 @@ packages=(
   # The Windows program: cross compiler, GoogleTest's sources to build it for Windows, wine and
   # an X server to run the tests, NSIS for the installer.
   g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb nsis
+  # The Debian package: CPack finds its library dependencies with dpkg-shlibdeps and file.
+  dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
