@@ -70,8 +70,17 @@ class SubstreamReader {
   RecordStream& records_;
   const BiffFacts& facts_;
   model::Sheet* sheet_;  // null when only the kind is wanted
+  // Cells go straight into the sheet while they arrive in row-major order, as writers put
+  // them; from the first that does not, every cell is gathered here and sorted at the end.
+  bool in_order_ = true;
+  std::int32_t last_row_ = 0;
+  std::int32_t last_column_ = 0;
   std::vector<PendingCell> cells_;
-  std::size_t awaiting_string_ = SIZE_MAX;  // index in cells_ of a formula whose text follows
+  // Where the formula whose text follows in a STRING record is: an index in cells_, or (when
+  // cells go straight in) its row and column.
+  bool awaiting_ = false;
+  std::size_t awaiting_string_ = 0;
+  std::int32_t awaiting_row_ = 0;
   SheetCells result_;
 };
 
@@ -103,7 +112,25 @@ SheetCells SubstreamReader::Read() {
 void SubstreamReader::Add(std::uint16_t row, std::uint16_t column, Cell cell) {
   if (column >= model::kMaxColumns) return;  // no grid has such a column
   cell.column = static_cast<std::uint16_t>(column + 1);
-  cells_.push_back({static_cast<std::int32_t>(row) + 1, cell});
+  const std::int32_t r = static_cast<std::int32_t>(row) + 1;
+  if (in_order_) {
+    if (r > last_row_ || (r == last_row_ && cell.column > last_column_)) {
+      sheet_->Append(r, cell);
+      last_row_ = r;
+      last_column_ = cell.column;
+      awaiting_row_ = r;
+      return;
+    }
+    // Out of order: what went in so far is gathered with the rest.
+    in_order_ = false;
+    cells_.reserve(sheet_->CellCount() + 1);
+    for (const auto& [at, row_cells] : sheet_->rows()) {
+      for (const Cell& c : row_cells) cells_.push_back({at, c});
+    }
+    sheet_->ClearCells();
+  }
+  cells_.push_back({r, cell});
+  awaiting_string_ = cells_.size() - 1;
 }
 
 std::u16string SubstreamReader::Text(const Record& record, std::size_t skip) {
@@ -139,7 +166,7 @@ void SubstreamReader::Formula(const Record& record) {
   switch (ReadU8(b, 6)) {
     case 0:  // a string, in the STRING record that follows
       Add(row, column, Cell::Empty(0, style));
-      awaiting_string_ = cells_.size() - 1;
+      awaiting_ = true;
       break;
     case 1:
       Add(row, column, Cell::Boolean(0, ReadU8(b, 8) != 0, style));
@@ -158,9 +185,7 @@ void SubstreamReader::Cellular(const Record& record) {
   const std::uint16_t row = ReadU16(b, 0), column = ReadU16(b, 2);
   const std::uint16_t type = record.type;
   // Records that may stand between a formula and the STRING record holding its text.
-  if (type != 0x0207 && type != 0x04BC && type != 0x0221 && type != 0x0236) {
-    awaiting_string_ = SIZE_MAX;
-  }
+  if (type != 0x0207 && type != 0x04BC && type != 0x0221 && type != 0x0236) awaiting_ = false;
   switch (type) {
     case 0x0203:  // NUMBER
       if (b.size() >= 14) Add(row, column, Cell::Number(0, ReadF64(b, 6), Style(ReadU16(b, 4))));
@@ -217,11 +242,19 @@ void SubstreamReader::Cellular(const Record& record) {
       Formula(record);
       break;
     case 0x0207: {  // STRING: the text of the formula just before
-      const std::size_t target = awaiting_string_;
-      awaiting_string_ = SIZE_MAX;
-      if (target >= cells_.size()) break;
-      Cell& cell = cells_[target].cell;
-      cell = Cell::OwnedString(cell.column, sheet_->strings().Add(Text(record, 0)), cell.style);
+      if (!awaiting_) break;
+      awaiting_ = false;
+      const std::u16string text = Text(record, 0);
+      if (in_order_) {
+        const Cell* cell = sheet_->Find(awaiting_row_, last_column_);
+        if (cell != nullptr) {
+          sheet_->Put(awaiting_row_,
+                      Cell::OwnedString(cell->column, sheet_->strings().Add(text), cell->style));
+        }
+      } else if (awaiting_string_ < cells_.size()) {
+        Cell& cell = cells_[awaiting_string_].cell;
+        cell = Cell::OwnedString(cell.column, sheet_->strings().Add(text), cell.style);
+      }
       break;
     }
     // Excel 2.1 cells: row, column, three attribute bytes, then the value.
@@ -257,6 +290,10 @@ void SubstreamReader::Cellular(const Record& record) {
 }
 
 void SubstreamReader::Flush() {
+  if (in_order_) {
+    result_.cell_count = sheet_->CellCount();
+    return;
+  }
   auto before = [](const PendingCell& a, const PendingCell& b) {
     return a.row != b.row ? a.row < b.row : a.cell.column < b.cell.column;
   };

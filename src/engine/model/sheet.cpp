@@ -62,6 +62,13 @@ void Sheet::Append(std::int32_t row, const Cell& cell) {
   Grow(row, cell.column);
 }
 
+void Sheet::ClearCells() {
+  rows_.clear();
+  cell_count_ = 0;
+  used_ = {};
+  last_found_ = rows_.end();
+}
+
 const Cell* Sheet::Find(std::int32_t row, std::int32_t column) const {
   if (last_found_ == rows_.end() || last_found_->first != row) {
     auto it = rows_.find(row);

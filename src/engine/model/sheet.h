@@ -64,6 +64,9 @@ class Sheet {
   // Put.
   void Append(std::int32_t row, const Cell& cell);
 
+  // Drops every cell (the strings stay), for a reader that must store them again in order.
+  void ClearCells();
+
   // The cell at (row, column), or nullptr when none is stored.
   const Cell* Find(std::int32_t row, std::int32_t column) const;
 

@@ -142,9 +142,12 @@ TEST(BiffRecords, CellsOutOfOrderAreSortedAndTheLastOfAPositionWins) {
   cells.Add(0x0203, Cell(4, 2, 0) + F64(1))
       .Add(0x0203, Cell(0, 5, 0) + F64(2))
       .Add(0x0203, Cell(0, 1, 0) + F64(3))
-      .Add(0x0203, Cell(4, 2, 0) + F64(4))       // C5 again: this one is kept
-      .Add(0x0203, Cell(0, 300, 0) + F64(5))     // past column IV: still in the grid
-      .Add(0x0203, Cell(0, 16384, 0) + F64(6));  // past the grid: left out
+      .Add(0x0203, Cell(4, 2, 0) + F64(4))      // C5 again: this one is kept
+      .Add(0x0203, Cell(0, 300, 0) + F64(5))    // past column IV: still in the grid
+      .Add(0x0203, Cell(0, 16384, 0) + F64(6))  // past the grid: left out
+      .Add(0x0006, Cell(1, 1, 0) + std::string("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) +
+                       std::string(8, '\0'))
+      .Add(0x0207, Biff8String(u"late text"));  // B2's text, after the order broke
   const auto result = ReadStream(OneSheetStream(Styles({}, {}), cells));
   ASSERT_TRUE(result.ok()) << result.error.description;
   const model::Sheet& sheet = result.workbook->sheet(0);
@@ -155,7 +158,11 @@ TEST(BiffRecords, CellsOutOfOrderAreSortedAndTheLastOfAPositionWins) {
                       Text(*result.workbook, row, c.column));
     }
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"B1=3", "F1=2", "KO1=5", "C5=4"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"B1=3", "F1=2", "KO1=5", "B2=late text", "C5=4"}));
+  EXPECT_EQ(sheet.CellCount(), 5u);
+  const model::UsedRange used = sheet.used_range();
+  EXPECT_EQ(std::vector<int>({used.first_row, used.first_column, used.last_row, used.last_column}),
+            std::vector<int>({1, 2, 5, 301}));
 }
 
 TEST(BiffRecords, ExcelFiveTextIsReadInTheFilesCodePage) {
