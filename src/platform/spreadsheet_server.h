@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace brintova {
 
 inline constexpr std::u16string_view kSpreadsheetProgId = u"Excel.Application";
@@ -44,6 +46,14 @@ class Sheet {
   virtual ~Sheet() = default;
   virtual SheetKind Kind() = 0;
   virtual std::u16string Name() = 0;
+  // Name := name. Throws Failure when the name is refused: empty, longer than 31 characters,
+  // holding a colon, backslash, slash, ?, *, [ or ], beginning or ending with an apostrophe,
+  // or the name of another sheet of the workbook (compared without regard to case). A server
+  // that cannot rename says so by failing.
+  virtual void SetName(std::u16string_view name) {
+    throw Failure(u"Cannot rename sheet \"" + Name() + u"\" to \"" + std::u16string(name) +
+                  u"\": this spreadsheet server does not rename sheets.");
+  }
 
   // UsedRange: the last row and last column of the used range as absolute numbers. A sheet with
   // no cells answers row 1, column 1. Throws Failure on a chart or dialog sheet.

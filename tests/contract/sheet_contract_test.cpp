@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "contract/contract_servers.h"
+#include "platform/text.h"
 
 namespace brintova::contract {
 namespace {
@@ -121,6 +122,26 @@ TEST_P(SheetContract, SheetsAddTreatsANameTakenInAnotherCaseAsTaken) {
   EXPECT_EQ(sheets.Add(sheets.Item(1))->Name(), u"Sheet3");
   EXPECT_EQ(sheets.Add(sheets.Item(1))->Name(), u"Sheet5");
   EXPECT_EQ(SheetNames(*book), (Names{u"Sheet5", u"Sheet3", u"Sheet1", u"SHEET2", u"Sheet4"}));
+}
+
+TEST_P(SheetContract, SetNameRenamesAnAddedSheetAndRefusesNamesASheetCannotHave) {
+  auto book = OpenBook();
+  auto& sheets = book->Sheets();
+  auto added = sheets.Add(sheets.Item(1));
+  added->SetName(u"Data results");
+  EXPECT_EQ(added->Name(), u"Data results");
+  EXPECT_EQ(SheetNames(*book),
+            (Names{u"Data results", u"Data", u"Chart1", u"Secret", u"FromC5", u"Empty"}));
+  added->SetName(u"DATA RESULTS");  // its own name in other letters is no clash
+  const std::u16string longest(31, u'x');
+  added->SetName(longest);
+  for (const std::u16string& bad :
+       {std::u16string(u"DATA"), std::u16string(u"chart1"), std::u16string(), longest + u"x",
+        std::u16string(u"a:b"), std::u16string(u"a/b"), std::u16string(u"[a]"),
+        std::u16string(u"'quoted'")}) {
+    EXPECT_FALSE(FailureOf([&] { added->SetName(bad); }).empty()) << ToUtf8(bad);
+  }
+  EXPECT_EQ(added->Name(), longest) << "a refused name changes nothing";
 }
 
 TEST_P(SheetContract, UsedRangeEndIsTheLastRowAndColumnAsAbsoluteNumbers) {

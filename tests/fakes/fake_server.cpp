@@ -85,6 +85,23 @@ std::u16string FakeSheet::Name() {
   return name_;
 }
 
+void FakeSheet::SetName(std::u16string_view name) {
+  Enter("Sheet.SetName");
+  if (name.empty() || name.size() > 31 ||
+      name.find_first_of(u":\\/?*[]") != std::u16string_view::npos || name.front() == u'\'' ||
+      name.back() == u'\'') {
+    throw Failure(u"The name \"" + std::u16string(name) + u"\" is not a valid sheet name", 1004);
+  }
+  if (workbook_ != nullptr) {
+    for (const auto& other : workbook_->sheets()) {
+      if (other.get() != this && AsciiLower(other->name()) == AsciiLower(name)) {
+        throw Failure(u"That name is already taken. Try a different one.", 1004);
+      }
+    }
+  }
+  name_ = std::u16string(name);
+}
+
 CellPosition FakeSheet::UsedRangeEnd() {
   Enter("Sheet.UsedRangeEnd");
   CheckCell({1, 1});
@@ -230,6 +247,7 @@ std::shared_ptr<Sheet> FakeWorkbook::Add(const std::shared_ptr<Sheet>& before) {
   }
   auto sheet =
       std::make_shared<FakeSheet>(*server_, *application_, FreeSheetName(), SheetKind::kWorksheet);
+  sheet->set_workbook(this);
   sheets_.insert(at, sheet);
   return sheet;
 }

@@ -41,6 +41,7 @@ struct FakeCell {
 
 class FakeServer;
 class FakeApplication;
+class FakeWorkbook;
 
 // Cells are kept in row-major order; a cell exists once registered or once its Value or
 // NumberFormat was assigned (assigning "" keeps it in the used range).
@@ -50,6 +51,10 @@ class FakeSheet : public Sheet {
 
   SheetKind Kind() override;
   std::u16string Name() override;
+  // Refuses, as the server does, an empty name, one over 31 characters, one holding a colon,
+  // backslash, slash, ?, *, [ or ], one beginning or ending with an apostrophe, and one that
+  // another sheet of its workbook has (A-Z and a-z alike).
+  void SetName(std::u16string_view name) override;
   CellPosition UsedRangeEnd() override;
   std::u16string CellText(CellPosition cell) override;
   void SetCellValue(CellPosition cell, std::u16string_view value) override;
@@ -66,6 +71,7 @@ class FakeSheet : public Sheet {
   const std::map<std::pair<std::int32_t, std::int32_t>, FakeCell>& cells() const { return cells_; }
   void Put(CellPosition cell, std::u16string text);
   void PutFailing(CellPosition cell, Failure failure);
+  void set_workbook(FakeWorkbook* workbook) { workbook_ = workbook; }
 
  private:
   void Enter(const char* call);
@@ -73,6 +79,7 @@ class FakeSheet : public Sheet {
 
   FakeServer* server_;
   FakeApplication* application_;
+  FakeWorkbook* workbook_ = nullptr;
   std::u16string name_;
   SheetKind kind_;
   std::map<std::pair<std::int32_t, std::int32_t>, FakeCell> cells_;
@@ -101,7 +108,10 @@ class FakeWorkbook : public Workbook, public SheetCollection {
   const std::u16string& name() const { return name_; }
   bool opened_editable = false;
   bool opened_with_named_arguments = false;
-  void AppendSheet(std::shared_ptr<FakeSheet> sheet) { sheets_.push_back(std::move(sheet)); }
+  void AppendSheet(std::shared_ptr<FakeSheet> sheet) {
+    sheet->set_workbook(this);
+    sheets_.push_back(std::move(sheet));
+  }
 
  private:
   void Enter(const char* call);
@@ -166,6 +176,7 @@ class FakeServer : public SpreadsheetServer {
   // "Workbooks.Count", "Workbooks.Item", "Workbooks.Add", "Workbooks.Open",
   // "Application.SetVisible", "Application.Quit", "Sheets.Count", "Sheets.Item", "Sheets.Add",
   // "Workbook.Name", "Workbook.FullName", "Workbook.Worksheets", "Sheet.Kind", "Sheet.Name",
+  // "Sheet.SetName",
   // "Sheet.UsedRangeEnd", "Sheet.CellText", "Sheet.SetCellValue", "Sheet.SetCellNumberFormat",
   // "Sheet.NextCellWithContent"): after `skip` successful calls of that name, the next `times`
   // calls (-1: all) throw `failure`.

@@ -40,6 +40,9 @@ class RecordingSheet : public Sheet {
   std::u16string Name() override {
     return Logged(*server_, true, label_ + ".Name", [&] { return inner_->Name(); });
   }
+  void SetName(std::u16string_view name) override {
+    Logged(*server_, true, label_ + ".Name=" + U8(name), [&] { inner_->SetName(name); });
+  }
   CellPosition UsedRangeEnd() override {
     return Logged(*server_, server_->log_reads, label_ + ".UsedRange",
                   [&] { return inner_->UsedRangeEnd(); });

@@ -122,6 +122,36 @@ std::u16string EmbeddedSheet::Name() {
   return sheet_->name();
 }
 
+void EmbeddedSheet::SetName(std::u16string_view name) {
+  CheckOpen();
+  const std::u16string quoted = u"\"" + std::u16string(name) + u"\"";
+  const auto refuse = [&](std::u16string_view why) {
+    throw Failure(u"Cannot rename sheet \"" + sheet_->name() + u"\" to " + quoted + u": " +
+                      std::u16string(why),
+                  kFailureObjectDefined);
+  };
+  if (name.empty()) refuse(u"a sheet name cannot be empty");
+  if (name.size() > 31) refuse(u"a sheet name has at most 31 characters");
+  if (name.find_first_of(u":\\/?*[]") != std::u16string_view::npos) {
+    refuse(u"a sheet name cannot hold : \\ / ? * [ or ]");
+  }
+  if (name.front() == u'\'' || name.back() == u'\'') {
+    refuse(u"a sheet name cannot begin or end with an apostrophe");
+  }
+  if (!sheet_->part_name().empty()) {
+    refuse(u"only sheets added since the workbook was opened can be renamed");
+  }
+  model::Workbook& book = *core_->book;
+  for (std::size_t i = 0; i < book.SheetCount(); ++i) {
+    const model::Sheet& other = book.sheet(i);
+    if (&other != sheet_ && model::SameSheetName(other.name(), name)) {
+      refuse(u"the workbook has a sheet of that name");
+    }
+  }
+  sheet_->set_name(std::u16string(name));
+  book.set_structure_changed(true);
+}
+
 CellPosition EmbeddedSheet::UsedRangeEnd() {
   CheckCells();
   const model::UsedRange used = sheet_->used_range();

@@ -40,6 +40,9 @@ class EmbeddedSheet : public Sheet {
 
   SheetKind Kind() override;
   std::u16string Name() override;
+  // Renames a sheet added since opening; a sheet read from an Office Open XML file keeps its
+  // name, since formulas and other parts copied unchanged may refer to it.
+  void SetName(std::u16string_view name) override;
   CellPosition UsedRangeEnd() override;
   std::u16string CellText(CellPosition cell) override;
   void SetCellValue(CellPosition cell, std::u16string_view value) override;

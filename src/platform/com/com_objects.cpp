@@ -125,6 +125,8 @@ SheetKind ComSheet::Kind() {
 
 std::u16string ComSheet::Name() { return Get(object_.get(), u"Name").ToText(); }
 
+void ComSheet::SetName(std::u16string_view name) { Put(object_.get(), u"Name", Variant(name)); }
+
 // UsedRange.Rows(UsedRange.Rows.Count).Row, and the same for the columns.
 CellPosition ComSheet::UsedRangeEnd() {
   const ComPtr<IDispatch> used = GetChild(object_.get(), u"UsedRange");

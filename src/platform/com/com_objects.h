@@ -88,6 +88,7 @@ class ComSheet : public Sheet {
 
   SheetKind Kind() override;
   std::u16string Name() override;
+  void SetName(std::u16string_view name) override;
   CellPosition UsedRangeEnd() override;
   std::u16string CellText(CellPosition cell) override;
   void SetCellValue(CellPosition cell, std::u16string_view value) override;

@@ -190,7 +190,11 @@ class SheetObject : public AutomationObject {
  public:
   SheetObject(Instance& owner, std::shared_ptr<SheetModel> sheet)
       : AutomationObject(owner, sheet->name, sheet.get()), sheet_(std::move(sheet)) {
-    AddMember({u"Name", {}, [this](const CallArguments&) { return Variant(sheet_->name); }});
+    AddMember({u"Name", {}, [this](const CallArguments& call) -> Variant {
+                 if (!call.IsPut()) return Variant(sheet_->name);
+                 Rename(call.new_value->ToText());
+                 return {};
+               }});
     AddMember({u"Type", {}, [this](const CallArguments&) {
                  return Variant(IsChart() ? kTypeChart : kTypeWorksheet);
                }});
@@ -232,6 +236,24 @@ class SheetObject : public AutomationObject {
 
  private:
   bool IsChart() const { return sheet_->type == SheetType::kChart; }
+  // Name := name, refused as the application refuses it.
+  void Rename(const std::u16string& name) {
+    if (name.empty() || name.size() > 31 ||
+        name.find_first_of(u":\\/?*[]") != std::u16string::npos || name.front() == u'\'' ||
+        name.back() == u'\'') {
+      throw Raised{u"You typed an invalid name for a sheet or chart."};
+    }
+    for (const auto& book : instance().books()) {
+      const auto& sheets = book->sheets;
+      if (std::find(sheets.begin(), sheets.end(), sheet_) == sheets.end()) continue;
+      for (const auto& other : sheets) {
+        if (other != sheet_ && AsciiLower(other->name) == AsciiLower(name)) {
+          throw Raised{u"That name is already taken. Try a different one."};
+        }
+      }
+    }
+    sheet_->name = name;
+  }
   void RequireCells(std::u16string_view member) const {
     if (IsChart()) {
       throw Raised{u"The sheet \"" + sheet_->name + u"\" is a chart sheet: it has no " +
