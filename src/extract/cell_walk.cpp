@@ -73,4 +73,21 @@ void WalkCells(Form& form, Workbook* source, Workbook* output, const CellRule& r
   }
 }
 
+bool VisitCellsWithText(
+    Sheet& sheet, const std::function<bool(CellPosition cell, const std::u16string& text)>& visit) {
+  const CellPosition end = sheet.UsedRangeEnd();
+  if (end.row < 1 || end.column < 1) return true;
+  CellPosition at{1, 1};
+  while (const std::optional<CellPosition> cell = NextVisit(sheet, at, end)) {
+    const std::u16string text = sheet.Cells(cell->row, cell->column).Text();
+    if (!text.empty() && !visit(*cell, text)) return false;
+    at = *cell;
+    if (++at.column > end.column) {
+      at.column = 1;
+      if (++at.row > end.row) break;
+    }
+  }
+  return true;
+}
+
 }  // namespace brintova::ExcelExtract

@@ -36,4 +36,10 @@ using CellRule =
 // Throws Failure from any server call or from the rule; what was written before stays.
 void WalkCells(Form& form, Workbook* source, Workbook* output, const CellRule& rule);
 
+// The same visit order without a form: every cell of `sheet` from A1 to the end of its used
+// range whose displayed text is not empty, row by row, handed to `visit` until it returns false.
+// Returns false when `visit` stopped the walk. Throws Failure from the sheet's members.
+bool VisitCellsWithText(
+    Sheet& sheet, const std::function<bool(CellPosition cell, const std::u16string& text)>& visit);
+
 }  // namespace brintova::ExcelExtract
