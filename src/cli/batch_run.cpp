@@ -77,6 +77,14 @@ WorkbookOutcome ProcessWorkbook(engine::EmbeddedServer& server, const RunSetting
 
 BatchSummary RunBatch(const RunSettings& settings, const std::vector<ListedWorkbook>& workbooks,
                       BatchReport& report) {
+  return RunBatch(settings.jobs, workbooks, report,
+                  [&settings](engine::EmbeddedServer& server, const ListedWorkbook& workbook) {
+                    return ProcessWorkbook(server, settings, workbook);
+                  });
+}
+
+BatchSummary RunBatch(std::int32_t jobs, const std::vector<ListedWorkbook>& workbooks,
+                      BatchReport& report, const WorkbookProcessor& process) {
   const std::size_t total = workbooks.size();
   std::vector<std::optional<WorkbookOutcome>> outcomes(total);
   std::mutex mutex;  // guards outcomes, the counters below and every call on `report`
@@ -109,7 +117,7 @@ BatchSummary RunBatch(const RunSettings& settings, const std::vector<ListedWorkb
       if (index >= total) return;
       WorkbookOutcome outcome;
       try {
-        outcome = ProcessWorkbook(server, settings, workbooks[index]);
+        outcome = process(server, workbooks[index]);
       } catch (const std::exception& unexpected) {
         // Out of memory or the like, outside any guarded step: this workbook fails, the
         // others go on.
@@ -122,7 +130,7 @@ BatchSummary RunBatch(const RunSettings& settings, const std::vector<ListedWorkb
   };
 
   const std::size_t workers =
-      std::min<std::size_t>(static_cast<std::size_t>(std::max(settings.jobs, 1)), total);
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), total);
   if (workers <= 1) {
     work();
   } else {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,5 +65,13 @@ WorkbookOutcome ProcessWorkbook(engine::EmbeddedServer& server, const RunSetting
 // Every workbook, with min(settings.jobs, workbooks.size()) workers.
 BatchSummary RunBatch(const RunSettings& settings, const std::vector<ListedWorkbook>& workbooks,
                       BatchReport& report);
+
+// What a worker does with one workbook on its own server. It must leave no instance open.
+using WorkbookProcessor =
+    std::function<WorkbookOutcome(engine::EmbeddedServer& server, const ListedWorkbook& workbook)>;
+
+// Every workbook through `process`, with min(jobs, workbooks.size()) workers.
+BatchSummary RunBatch(std::int32_t jobs, const std::vector<ListedWorkbook>& workbooks,
+                      BatchReport& report, const WorkbookProcessor& process);
 
 }  // namespace brintova::cli

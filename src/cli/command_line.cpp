@@ -54,7 +54,12 @@ NAME
 
 SYNOPSIS
     brintova-cli run --operation OP [--param TEXT] [--mode sheet|workbook] --output DIR
-                     [--overwrite] [--jobs N] FILE|FOLDER...
+                     [--overwrite] [--jobs N] [--layout one-sheet|per-sheet]
+                     [OPERATION OPTIONS] FILE|FOLDER...
+    brintova-cli run --operation OP [--param TEXT] [--mode sheet|workbook]
+                     --format jsonl|csv [OPERATION OPTIONS] FILE|FOLDER...
+    brintova-cli preview --operation OP [--param TEXT] [--mode sheet|workbook] [--cells N]
+                     [OPERATION OPTIONS] FILE|FOLDER...
     brintova-cli text FILE
     brintova-cli --help | --version
 
@@ -76,6 +81,17 @@ DESCRIPTION
          A FOLDER is walked like a folder dropped on the desktop program's list: its files,
          then those of its subfolders level by level; names beginning with "~" and hidden
          folders are left out. FILEs are taken in the order given.
+
+         With --format jsonl or csv nothing is saved: one record per result goes to standard
+         output instead (see --format), workbook after workbook in list order.
+
+    preview
+         Shows what a run would write, and writes nothing: for the first N cells with text of
+         each workbook (--cells, default 20), the sheet, the cell, its displayed text and the
+         result, or "(nothing written)" where the operation leaves the cell alone. On a
+         terminal each workbook gets an aligned table under its path; otherwise the lines are
+         tab-separated (file, sheet, cell, text, result, written: yes, no or failed) under a
+         header line, escaped as "text" escapes them.
 
     text Prints the displayed text of every non-empty cell of every worksheet of FILE, one
          line each: sheet name, a tab, the cell's address (A1), a tab, the text. A backslash,
@@ -111,7 +127,47 @@ OPTIONS
                      error and nothing is run.
     --jobs N         Workbooks processed at once (default: the number of cores). The results
                      are the same, file for file, whatever N is.
+    --layout LAYOUT  one-sheet (default): the results of every worksheet in one sheet, so a
+                     later worksheet's result replaces an earlier one's at the same address;
+                     per-sheet: a result sheet for each worksheet, named after it ("Orders
+                     results"; shortened to fit 31 characters, " (2)" when the name is taken),
+                     in front of the source's sheets or, in workbook mode, in the new workbook.
+    --format FORMAT  workbook (default): save results as above. jsonl: one JSON object per
+                     line, {"file", "sheet", "cell", "text", "result"}, UTF-8. csv: the same
+                     five fields with a header line (RFC 4180, CR LF, no byte order mark). Only
+                     cells the operation writes give a record; --output, --overwrite, --layout
+                     and --jobs do not apply.
+    --cells N        preview: the cells with text shown per workbook (default 20).
     --help           This page.
+
+OPERATION OPTIONS
+    --occurrence N   after-text, before-text, between: which occurrence of the marker counts.
+                     1 (default) the first, 2 the second, ...; -1 the last, -2 the one before
+                     it, counting from the end. Occurrences do not overlap. A text with fewer
+                     occurrences gets nothing written.
+    --ignore-case    after-text, before-text, between, pattern: letters match whatever their
+                     case, in every script, by Unicode simple case folding ("Ä" finds "ä",
+                     "ẞ" finds "ß"; "ß" does not find "ss").
+    --after TEXT --before TEXT
+                     between: the text after the chosen occurrence of the --after marker and
+                     before the first --before marker that follows it; nothing is written when
+                     either is missing.
+    --group N|NAME   pattern: write this numbered or named group of the match instead of the
+                     whole match (0). A group that took no part in the match gives "".
+    --all            pattern: every match, not only the first, joined by --join.
+    --join SEP       pattern with --all: what goes between the matches (default ", ").
+    --count UNIT     first-chars, last-chars, after-position, before-position: code-units
+                     (default) counts UTF-16 code units, as the desktop program does;
+                     characters counts what a reader sees as one character (a grapheme
+                     cluster), so "👍🏽", "🇩🇪" and an "é" written as e and an accent are one each
+                     and never cut in half.
+
+    The pattern is a Perl-compatible regular expression (PCRE2) in Unicode mode: \d, \w and
+    \b know every script, (?<name>...) names a group, (?i) ignores case. A cell whose match
+    needs more than 1000000 steps (nested repeats such as (a+)+ on text that almost matches)
+    fails with a message and is left unwritten; the run goes on with the next cell. An invalid
+    pattern, an unknown group or an option that does not belong to the operation is a usage
+    error.
     --version        The version.
 
 EXAMPLES
@@ -126,6 +182,17 @@ EXAMPLES
     brintova-cli run --operation last-chars --param 4 --jobs 2 --output out cards/
     brintova-cli run --operation after-position --param 2 --output out ids.xlsx
     brintova-cli run --operation before-position --param 6 --overwrite --output out ids.xlsx
+    brintova-cli run --occurrence -1 --operation after-text --param '/' --output out paths.xlsx
+    brintova-cli run --ignore-case --operation before-text --param 'straße' --output out a.xlsx
+    brintova-cli run --operation between --after '[' --before ']' --output out orders.xlsx
+    brintova-cli run --operation pattern --param '(?<year>\d{4})-\d\d' --group year \
+                     --output out dates.xlsx
+    brintova-cli run --operation pattern --param '[A-Z]-\d+' --all --join '; ' --output out a.xlsx
+    brintova-cli run --count characters --operation first-chars --param 3 --output out a.xlsx
+    brintova-cli run --layout per-sheet --operation numbers --output out book.xlsx
+    brintova-cli run --format jsonl --operation numbers invoices/ | jq -r .result
+    brintova-cli run --format csv --operation alphabet book.xlsx > results.csv
+    brintova-cli preview --operation after-text --param '@' --cells 5 contacts.xlsx
     brintova-cli text out/book.xlsx
 
 STANDARD ERROR
@@ -141,10 +208,12 @@ STANDARD ERROR
 EXIT STATUS
     0  every workbook was processed and its result saved
     1  a failure was reported: a workbook or folder that could not be read, processed or
-       saved, or a result that exists already without --overwrite
+       saved, a cell whose pattern gave up, or a result that exists already without
+       --overwrite
     2  usage error (unknown operation or mode, a missing --param or one the operation
-       cannot use, no files, folders holding no files, a DIR that cannot be created or
-       written, ...); no workbook was read and nothing was written
+       cannot use, an option that does not belong to the operation, an invalid pattern, no
+       files, folders holding no files, a DIR that cannot be created or written, ...); no
+       workbook was read and nothing was written
 )manual";
   return text;
 }

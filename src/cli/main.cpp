@@ -9,5 +9,5 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   return brintova::cli::CommandLineMain(argc, argv, std::cout, std::cerr,
-                                        isatty(STDERR_FILENO) != 0);
+                                        isatty(STDERR_FILENO) != 0, isatty(STDOUT_FILENO) != 0);
 }

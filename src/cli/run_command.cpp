@@ -18,7 +18,11 @@
 #include "cli/cell_listing.h"
 #include "cli/command_line.h"
 #include "cli/headless_ports.h"
+#include "cli/preview_command.h"
+#include "cli/recipe_options.h"
+#include "cli/recipe_run.h"
 #include "cli/result_names.h"
+#include "cli/workbook_list.h"
 #include "engine/server/embedded_server.h"
 #include "filelist/add_folder.h"
 #include "filelist/drop_and_samples.h"
@@ -85,39 +89,6 @@ std::string DeviceAndInode(const std::string& native_path) {
   return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
 }
 
-// The workbook list: FILEs as given (a missing one too: the run reports it), FOLDERs walked as
-// a dropped folder is. The walk's failures are reported to `err` and counted in `failures`.
-std::vector<std::u16string> ListWorkbooks(const std::vector<std::string>& inputs, std::ostream& err,
-                                          int& failures) {
-  HeadlessForm form;
-  HeadlessDialogs dialogs(std::nullopt, [&](std::u16string_view text) {
-    ++failures;
-    err << kPrefix << "Application Error:\n" << TerminalText(text) << "\n\n";
-  });
-  TransientSettings settings;
-  PosixFileQueries files;
-  HeadlessShell shell(u"");
-  engine::EmbeddedServer unused_server;
-  Ports ports{form, dialogs, settings, files, shell, unused_server};
-  GuardedHandler guard(dialogs, kListView1OLEDragDropTag);
-  for (const std::string& input : inputs) {
-    std::u16string path = TextFromNativePath(input);
-    bool folder = false;
-    try {
-      folder = (files.GetAttributes(path) & file_attribute::kDirectory) != 0;
-    } catch (const Failure&) {
-      // Missing or unreadable: listed as a file, and the run reports it.
-    }
-    if (!folder) {
-      form.ListView1().Add(path);
-      continue;
-    }
-    while (path.size() > 1 && path.back() == u'/') path.pop_back();
-    AddFolder::AddFolderTree(ports, guard, path, u"*.*");
-  }
-  return form.ListView1().rows();
-}
-
 // Creates `output` when missing. Throws UsageError when it cannot be created or written.
 void PrepareOutputFolder(const std::string& output) {
   if (output.empty()) throw UsageError("the output folder (--output) is empty");
@@ -142,7 +113,8 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   const std::optional<std::int32_t> operation = ParseOperation(arguments.operation);
   if (!operation) {
     throw UsageError("unknown operation '" + arguments.operation +
-                     "': give 0 to 10 or a name such as alphabet or first-chars");
+                     "': give 0 to 10 or a name such as alphabet, first-chars, between or "
+                     "pattern");
   }
   if (OperationTakesParameter(*operation) && !arguments.has_parameter) {
     throw UsageError("operation " + std::string(kOperationNames[*operation]) +
@@ -151,6 +123,20 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   if (const auto refusal = ParameterRefusal(*operation, arguments.parameter)) {
     throw UsageError(*refusal);
   }
+
+  RunSettings settings;
+  settings.operation = *operation;
+  if (arguments.has_parameter) settings.parameter = ToUtf16(arguments.parameter);
+  settings.new_workbook = arguments.mode == "workbook";
+  settings.jobs = arguments.jobs;
+  return SaveEachWorkbook(arguments, err, progress,
+                          [&settings](engine::EmbeddedServer& server, const ListedWorkbook& book) {
+                            return ProcessWorkbook(server, settings, book);
+                          });
+}
+
+int SaveEachWorkbook(const RunArguments& arguments, std::ostream& err, bool progress,
+                     const WorkbookProcessor& process) {
   if (arguments.mode != "sheet" && arguments.mode != "workbook") {
     throw UsageError("unknown mode '" + arguments.mode + "': give sheet or workbook");
   }
@@ -197,12 +183,6 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   workbooks.reserve(sources.size());
   for (std::size_t i = 0; i < sources.size(); ++i) workbooks.push_back({sources[i], results[i]});
 
-  RunSettings settings;
-  settings.operation = *operation;
-  if (arguments.has_parameter) settings.parameter = ToUtf16(arguments.parameter);
-  settings.new_workbook = new_workbook;
-  settings.jobs = arguments.jobs;
-
   // The legacy, binary and OpenDocument formats are read but never written: say where such a
   // source's result goes.
   if (!new_workbook) {
@@ -213,7 +193,7 @@ int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress) 
   }
 
   StreamReport report(err, progress);
-  const BatchSummary summary = RunBatch(settings, workbooks, report);
+  const BatchSummary summary = RunBatch(arguments.jobs, workbooks, report, process);
   report.ClearProgress();
   err << fmt::format("{}{} workbook{} processed, {} failed, {} result{} saved\n", kPrefix,
                      summary.processed, summary.processed == 1 ? "" : "s", summary.failed,
@@ -259,7 +239,7 @@ void PrintUsageError(std::ostream& err, std::string_view message) {
 }  // namespace
 
 int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                    bool err_is_terminal) {
+                    bool err_is_terminal, bool out_is_terminal) {
   CLI::App app("Extracts selected characters from every cell of many workbooks.", "brintova-cli");
   app.formatter(std::make_shared<ManualFormatter>());
   app.set_version_flag("--version", std::string("brintova-cli ") + BRINTOVA_VERSION);
@@ -271,10 +251,23 @@ int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::o
   run->add_option("--operation", run_arguments.operation, "Operation index or name")->required();
   CLI::Option* parameter = run->add_option("--param", run_arguments.parameter, "Parameter");
   run->add_option("--mode", run_arguments.mode, "sheet or workbook");
-  run->add_option("--output", run_arguments.output, "Output folder")->required();
+  CLI::Option* output = run->add_option("--output", run_arguments.output, "Output folder");
   run->add_flag("--overwrite", run_arguments.overwrite, "Replace existing results");
-  run->add_option("--jobs", run_arguments.jobs, "Workbooks at once")->check(CLI::Range(1, 1024));
+  CLI::Option* jobs = run->add_option("--jobs", run_arguments.jobs, "Workbooks at once")
+                          ->check(CLI::Range(1, 1024));
   run->add_option("inputs", run_arguments.inputs, "Workbooks and folders");
+  RecipeArguments run_recipe;
+  RecipeOptions run_recipe_options(*run, run_recipe, RecipeOptions::Command::kRun);
+
+  RunArguments preview_arguments;
+  RecipeArguments preview_recipe;
+  CLI::App* preview = app.add_subcommand("preview", "Show what a run would write.");
+  preview->add_option("--operation", preview_arguments.operation, "Operation")->required();
+  CLI::Option* preview_parameter =
+      preview->add_option("--param", preview_arguments.parameter, "Parameter");
+  preview->add_option("--mode", preview_arguments.mode, "sheet or workbook");
+  preview->add_option("inputs", preview_arguments.inputs, "Workbooks and folders");
+  RecipeOptions preview_recipe_options(*preview, preview_recipe, RecipeOptions::Command::kPreview);
 
   std::string text_file;
   CLI::App* text = app.add_subcommand("text", "Print the displayed texts of a workbook.");
@@ -284,7 +277,18 @@ int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::o
     app.parse(argc, argv);
     if (run->parsed()) {
       run_arguments.has_parameter = parameter->count() > 0;
+      run_recipe_options.NoteGiven(output, jobs);
+      if (NeedsRecipe(run_arguments, run_recipe)) {
+        return RecipeRunCommand(run_arguments, run_recipe, out, err, err_is_terminal);
+      }
+      if (output->count() == 0)
+        throw UsageError("give the folder to save the results in: --output");
       return RunCommand(run_arguments, err, err_is_terminal);
+    }
+    if (preview->parsed()) {
+      preview_arguments.has_parameter = preview_parameter->count() > 0;
+      preview_recipe_options.NoteGiven(nullptr, nullptr);
+      return PreviewCommand(preview_arguments, preview_recipe, out, err, out_is_terminal);
     }
     return TextCommand(text_file, out, err);
   } catch (const CLI::ParseError& parse_error) {

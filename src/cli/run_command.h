@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "cli/batch_run.h"
+
 namespace brintova::cli {
 
 inline constexpr int kExitSuccess = 0;
@@ -45,13 +47,21 @@ struct RunArguments {
 // read.
 int RunCommand(const RunArguments& arguments, std::ostream& err, bool progress);
 
+// RunCommand once the operation is known, with `process` doing each workbook's work: checks the
+// mode, jobs and inputs, lists the workbooks, prepares the output folder, names the results,
+// refuses existing ones without --overwrite, runs every workbook and sums up on `err`. Returns
+// and throws as RunCommand does.
+int SaveEachWorkbook(const RunArguments& arguments, std::ostream& err, bool progress,
+                     const WorkbookProcessor& process);
+
 // Writes the cell listing of the workbook at `file` to `out`. Returns kExitFailure, with the
 // reason on `err`, when it cannot be opened or read.
 int TextCommand(const std::string& file, std::ostream& out, std::ostream& err);
 
 // The whole command line: parses argv and runs the chosen command. --help and --version print
-// to `out`; usage errors print to `err` and give kExitUsage.
+// to `out`; usage errors print to `err` and give kExitUsage. The preview is a table when
+// `out_is_terminal`, else tab-separated.
 int CommandLineMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                    bool err_is_terminal);
+                    bool err_is_terminal, bool out_is_terminal = false);
 
 }  // namespace brintova::cli
