@@ -59,23 +59,32 @@ std::u16string ResultFileName(std::u16string_view source_path, bool new_workbook
 std::vector<std::u16string> AssignResultPaths(
     const std::vector<std::u16string>& sources, std::u16string_view folder, bool new_workbook,
     const std::function<bool(std::u16string_view path)>& is_source) {
+  std::vector<std::u16string> names;
+  names.reserve(sources.size());
+  for (const std::u16string& source : sources)
+    names.push_back(ResultFileName(source, new_workbook));
+  return AssignUniquePaths(names, folder, is_source);
+}
+
+std::vector<std::u16string> AssignUniquePaths(
+    const std::vector<std::u16string>& names, std::u16string_view folder,
+    const std::function<bool(std::u16string_view path)>& taken) {
   std::u16string prefix(folder);
   if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
 
-  std::unordered_set<std::u16string> taken;  // lower-cased names given so far
+  std::unordered_set<std::u16string> given;  // lower-cased names given so far
   std::vector<std::u16string> paths;
-  paths.reserve(sources.size());
-  for (const std::u16string& source : sources) {
-    const std::u16string name = ResultFileName(source, new_workbook);
+  paths.reserve(names.size());
+  for (const std::u16string& name : names) {
     const std::u16string_view stem = StemOf(name);
     const std::u16string_view extension = ExtensionOf(name);
     std::u16string candidate = name;
     for (long long number = 2;; ++number) {
-      if (!taken.contains(AsciiLower(candidate)) && !is_source(prefix + candidate)) break;
+      if (!given.contains(AsciiLower(candidate)) && !taken(prefix + candidate)) break;
       candidate =
           std::u16string(stem) + u" (" + DecimalText(number) + u")" + std::u16string(extension);
     }
-    taken.insert(AsciiLower(candidate));
+    given.insert(AsciiLower(candidate));
     paths.push_back(prefix + candidate);
   }
   return paths;

@@ -31,4 +31,11 @@ std::vector<std::u16string> AssignResultPaths(
     const std::vector<std::u16string>& sources, std::u16string_view folder, bool new_workbook,
     const std::function<bool(std::u16string_view path)>& is_source);
 
+// The same rule over file names already chosen: one path in `folder` per name, in order, a name
+// given to an earlier one or refused by `taken` numbered " (2)", " (3)", ... before its
+// extension.
+std::vector<std::u16string> AssignUniquePaths(
+    const std::vector<std::u16string>& names, std::u16string_view folder,
+    const std::function<bool(std::u16string_view path)>& taken);
+
 }  // namespace brintova::cli

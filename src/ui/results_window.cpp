@@ -145,6 +145,7 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
   prompts_.show_failure = [this](const QString& text) {
     QMessageBox::warning(this, QStringLiteral("Save As"), text);
   };
+  InstallSaveAllPrompts();
 
   list_ = new QListWidget;
   list_->setObjectName(QStringLiteral("entries"));
@@ -153,10 +154,18 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
   save_button_ = new QPushButton(QStringLiteral("Save As\u2026"));
   close_button_ = new QPushButton(QStringLiteral("Close"));
   close_button_->setToolTip(QStringLiteral("Close this workbook without saving"));
+  save_all_button_ = new QPushButton(QStringLiteral("Save All\u2026"));
+  save_all_button_->setObjectName(QStringLiteral("saveAll"));
+  save_all_button_->setToolTip(QStringLiteral("Save every result into one folder"));
+  close_all_button_ = new QPushButton(QStringLiteral("Close All"));
+  close_all_button_->setObjectName(QStringLiteral("closeAll"));
+  close_all_button_->setToolTip(QStringLiteral("Close every result"));
   status_ = new QLabel;
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(save_button_);
   buttons->addWidget(close_button_);
+  buttons->addWidget(save_all_button_);
+  buttons->addWidget(close_all_button_);
   buttons->addWidget(status_, 1);
 
   address_ = new QLabel;
@@ -221,7 +230,10 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QWidget(parent) {
           [this](int tab) { Guarded([&] { ShowSheet(tab); }); });
   connect(save_button_, &QPushButton::clicked, this, [this] { Guarded([&] { SaveCurrentAs(); }); });
   connect(close_button_, &QPushButton::clicked, this, [this] { Guarded([&] { CloseCurrent(); }); });
+  connect(save_all_button_, &QPushButton::clicked, this, [this] { Guarded([&] { SaveAll(); }); });
+  connect(close_all_button_, &QPushButton::clicked, this, [this] { Guarded([&] { CloseAll(); }); });
   ShowEntry(-1);
+  UpdateTitle();
 }
 
 void ResultsWindow::Guarded(const std::function<void()>& work) {
@@ -285,6 +297,7 @@ void ResultsWindow::AddInstance(std::shared_ptr<engine::EmbeddedApplication> app
   list_->item(list_->count() - 1)
       ->setToolTip(entries_.back().book ? ToQString(entries_.back().book->FullName()) : QString());
   SelectEntry(EntryCount() - 1);
+  UpdateTitle();
   show();
   raise();
   activateWindow();
@@ -361,6 +374,7 @@ void ResultsWindow::RemoveEntry(int entry) {
     delete list_->takeItem(entry);
   }
   ShowEntry(list_->currentRow());
+  UpdateTitle();
 }
 
 void ResultsWindow::ShowEntry(int entry) {
@@ -517,6 +531,7 @@ void ResultsWindow::SaveAs(int entry, const QString& path, SaveFormat format) {
     engine::package::SaveSheetAsCsv(book, sheet->model(), native);
   }
   target.saved = true;
+  UpdateTitle();
   if (entry == list_->currentRow()) {
     status_->setText(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(path)));
   }

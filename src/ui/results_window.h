@@ -34,6 +34,18 @@ struct SaveTarget {
   SaveFormat format = SaveFormat::kWorkbook;
 };
 
+// What "Save All…" did: the paths saved, one line per entry not saved (its title and the
+// reason), the entries left out because they were saved earlier, and whether the user stopped.
+struct SaveAllOutcome {
+  QStringList saved;
+  QStringList failures;
+  int skipped = 0;
+  bool stopped = false;
+};
+
+// The one summary "Save All…" shows at the end.
+QString SaveAllReport(const SaveAllOutcome& outcome, const QString& folder);
+
 // The save dialog's filters offered for a workbook read from a file of `kind`: its own package
 // kind first (a workbook read from xls, csv or nothing is offered .xlsx), then .xlsx when that
 // keeps everything, then the CSV of the shown sheet (always last).
@@ -59,6 +71,11 @@ class ResultsWindow : public QWidget {
                           QString* chosen_filter)>
         choose_save_path;
     std::function<void(const QString& text)> show_failure;
+    // "Save All…": the folder dialog ("" on Cancel), the progress of the saves (false: stop),
+    // and the summary at the end.
+    std::function<QString(const QString& start)> choose_folder;
+    std::function<bool(int done, int total, const QString& current)> progress;
+    std::function<void(const QString& text)> show_summary;
   };
 
   explicit ResultsWindow(QWidget* parent = nullptr);
@@ -109,6 +126,19 @@ class ResultsWindow : public QWidget {
   // "Close" on the selected entry, asking first unless the entry was saved.
   void CloseCurrent();
 
+  // Entries whose workbook is not saved; the window's title shows how many.
+  int UnsavedCount() const;
+  // Saves the entries into `folder` as workbooks (those saved before only when
+  // `include_saved`), named by the command line's rules, reporting progress through the
+  // prompts. Failures are collected, never thrown.
+  SaveAllOutcome SaveAllInto(const QString& folder, bool include_saved);
+  // "Save All…": asks whether to save again what was saved, asks for the folder, saves and
+  // shows one summary.
+  void SaveAll();
+  // "Close All", and closing the window: asks once when unsaved results would be lost, then
+  // quits every instance; false when the user said No.
+  bool CloseAll();
+
  protected:
   // Closing the window is closing the application that holds the results: with unsaved entries
   // left it asks, and Yes quits every instance; No keeps the window open.
@@ -124,8 +154,6 @@ class ResultsWindow : public QWidget {
     bool saved = false;
   };
 
-  // Asks about unsaved entries, then quits every instance; false when the user said No.
-  bool CloseAll();
   void DropQuitEntries();
   void RemoveEntry(int entry);
   void ShowEntry(int entry);
@@ -138,6 +166,8 @@ class ResultsWindow : public QWidget {
   // Runs the work of an event handler; whatever it throws is reported in a box and the window
   // goes on, since nothing may escape into the event loop.
   void Guarded(const std::function<void()>& work);
+  void UpdateTitle();
+  void InstallSaveAllPrompts();
 
   Prompts prompts_;
   std::vector<Entry> entries_;
@@ -146,6 +176,9 @@ class ResultsWindow : public QWidget {
   QListWidget* list_ = nullptr;
   QPushButton* save_button_ = nullptr;
   QPushButton* close_button_ = nullptr;
+  QPushButton* save_all_button_ = nullptr;
+  QPushButton* close_all_button_ = nullptr;
+  QString last_save_all_folder_;
   QLabel* status_ = nullptr;
   QLabel* address_ = nullptr;
   QLineEdit* text_ = nullptr;

@@ -2,7 +2,8 @@
 # window over the real embedded server.
 if(TARGET brintova_ui_results)
   add_executable(results_tests
-    offscreen_main.cpp results_sheet_model_test.cpp results_window_test.cpp)
+    offscreen_main.cpp results_sheet_model_test.cpp results_window_test.cpp
+    results_save_all_test.cpp)
   target_link_libraries(results_tests PRIVATE brintova_ui_results GTest::gtest)
   target_compile_definitions(results_tests
     PRIVATE BRINTOVA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
