@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/command_line.h"
 #include "cli/run_command.h"
 #include "cli_test_support.h"
 
@@ -65,6 +66,30 @@ struct Saved {
   // The result sheet of the one-sheet layout in sheet mode.
   std::map<std::string, std::string>& results() { return cells["Sheet1"]; }
 };
+
+TEST(ManualText, ShowsAnExampleOfEveryOptionBeyondTheWindowsRun) {
+  const std::string manual = ManualText("1");
+  const std::size_t examples = manual.find("\nEXAMPLES\n");
+  ASSERT_NE(examples, std::string::npos);
+  std::vector<std::string> lines;
+  std::istringstream in(manual.substr(examples));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  for (const char* option :
+       {"--occurrence -1", "--ignore-case", "--operation between --after", "--operation pattern",
+        "--group", "--all --join", "--count characters", "--layout per-sheet", "--format jsonl",
+        "--format csv", "brintova-cli preview"}) {
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [&](const std::string& line) {
+                              return line.find(option) != std::string::npos;
+                            }))
+        << option;
+    // And the option itself is explained above the examples.
+    const std::string name = std::string(option).substr(0, std::string(option).find(' '));
+    if (name.starts_with("--")) {
+      EXPECT_NE(manual.find("    " + name), std::string::npos) << name;
+    }
+  }
+}
 
 TEST(RecipeCommand, RefusesWhatCannotWorkBeforeTouchingAnything) {
   ScratchFolder scratch;
