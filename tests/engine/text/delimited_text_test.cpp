@@ -121,7 +121,9 @@ TEST(ClassifyField, RecognisesOnlyPlainNumbersAndTruthValues) {
     if (c.kind == FieldKind::kNumber) {
       EXPECT_EQ(v.number, c.number) << ToUtf8(c.field);
       EXPECT_EQ(std::u16string(v.format), c.format) << ToUtf8(c.field);
-      if (c.number == 0) EXPECT_FALSE(std::signbit(v.number)) << ToUtf8(c.field);  // no -0
+      if (c.number == 0) {
+        EXPECT_FALSE(std::signbit(v.number)) << ToUtf8(c.field);  // no -0
+      }
     }
   }
   EXPECT_TRUE(ClassifyField(u"True").boolean);
