@@ -4,5 +4,6 @@
 prefix=$1
 shift
 export WINEPREFIX="$prefix" WINEARCH=win64
-export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No mono or gecko installer prompts; no debugger, so a crashing test ends instead of waiting.
+export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 exec wine "$@"

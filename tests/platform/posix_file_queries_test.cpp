@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "platform/failure.h"
-#include "platform/posix/wildcard.h"
 #include "platform/text.h"
 
 namespace brintova {
@@ -87,34 +86,6 @@ TEST(PosixFileQueries, ListsByAttributeMaskSortedWithoutRegardToCase) {
   EXPECT_EQ(files.ListDirectory(t.text(), u"*.XLS", 0),
             (Names{u"A.xls", u"a_b.xls", u"b.xls", u"C.xls"}));
   EXPECT_EQ(files.ListDirectory(t.text(), u"s*", file_attribute::kDirectory), (Names{u"Sub"}));
-}
-
-TEST(MatchesWildcard, FollowsTheDesktopFileNameRules) {
-  struct Case {
-    std::u16string pattern, name;
-    bool matches;
-  };
-  const Case cases[] = {
-      {u"*.xls", u"Book.xls", true},
-      {u"*.xls", u"Book.xlsx", false},
-      {u"*.XLS", u"book.xls", true},
-      {u"*.xl*", u"Template.xltx", true},
-      {u"*.*", u"no extension", true},
-      {u"", u"anything", true},
-      {u"*", u"", true},
-      {u"?.xls", u"a.xls", true},
-      {u"?.xls", u"ab.xls", false},
-      {u"a*b*c", u"aXXbYYc", true},
-      {u"a*b*c", u"aXXbYY", false},
-      {u"*.txt", u"Report~1.txt", true},
-      {u"*.\u00c4ML", u"x.\u00e4ml", true},                       // Latin-1 case
-      {u"\u0414*", u"\u0434\u043e\u043c", true},                  // Cyrillic case
-      {u"*a*a*a*a*a*a*a*a*b", std::u16string(200, u'a'), false},  // no blow-up
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches)
-        << ToUtf8(c.pattern) << " vs " << ToUtf8(c.name);
-  }
 }
 
 TEST(PosixFileQueries, NamesThatAreNotUtf8OrHoldControlsRoundTrip) {

@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "platform/failure.h"
-#include "platform/posix/wildcard.h"
+#include "platform/wildcard.h"
 #include "platform/text.h"
 
 namespace brintova {

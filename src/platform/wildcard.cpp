@@ -1,5 +1,5 @@
 // Wildcard matching and listing order for file names.
-#include "platform/posix/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <algorithm>
 
