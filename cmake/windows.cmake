@@ -4,6 +4,7 @@
 # spreadsheet server is the spreadsheet application, reached through src/platform/com/ when
 # that folder is present. Text is UTF-16 throughout (wchar_t is 16 bits here).
 set(BRINTOVA_GUI OFF CACHE BOOL "The Qt window is not built for Windows" FORCE)
+enable_language(RC)  # the program's icon, manifest and version
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 
 if(CMAKE_CROSSCOMPILING)

@@ -6,7 +6,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
-#include "ui/wiring.h"
+#include "wiring/wiring.h"
 #ifdef BRINTOVA_HAVE_ENGINE
 #include "engine/server/embedded_server.h"
 #include "ui/results_window.h"
@@ -26,7 +26,7 @@ struct Desktop::Parts {
 #ifdef BRINTOVA_HAVE_ENGINE
     AttachResultsWindow(server, results);
 #endif
-    WireHandlers(window, ports);
+    WireHandlers(window.events(), ports);
     window.SetEscapeReport([this](std::u16string_view text) {
       ports.dialogs.MessageBox(text, MessageButtons::kOk, MessageIcon::kExclamation,
                                kApplicationTitle);

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "platform/ports.h"
-#include "ui/main_window.h"
+#include "wiring/window_events.h"
 
 namespace brintova {
 
-void WireHandlers(MainWindow& window, Ports& ports);
+void WireHandlers(MainWindowEvents& events, Ports& ports);
 
 }  // namespace brintova

@@ -1,5 +1,5 @@
 // Every event of the main window and the handler it raises.
-#include "ui/wiring.h"
+#include "wiring/wiring.h"
 
 #include "app/hover.h"
 #include "app/operation_setting.h"
@@ -9,8 +9,7 @@
 
 namespace brintova {
 
-void WireHandlers(MainWindow& window, Ports& ports) {
-  MainWindowEvents& e = window.events();
+void WireHandlers(MainWindowEvents& e, Ports& ports) {
   const auto raise = [&ports](void (*handler)(Ports&)) {
     return [&ports, handler] { handler(ports); };
   };
