@@ -47,7 +47,8 @@ void Win32ListView::AddColumnHeader(std::u16string_view text) {
 }
 
 void Win32ListView::SetColumnHeaderWidth(std::int32_t twips) {
-  if (columns_ == 0) throw Failure(u"The file list has no column to size", kFailureIndexOutOfBounds);
+  if (columns_ == 0)
+    throw Failure(u"The file list has no column to size", kFailureIndexOutOfBounds);
   SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(columns_ - 1),
                MAKELPARAM(TwipsToPixels(twips, dots_per_inch_()), 0));
 }
@@ -73,8 +74,8 @@ std::u16string Win32ListView::Item(std::int32_t index) {
 }
 
 std::int32_t Win32ListView::SelectedIndex() {
-  const LRESULT selected = SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                        MAKELPARAM(LVNI_SELECTED, 0));
+  const LRESULT selected =
+      SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));
   if (selected < 0 || selected >= Count()) {
     throw Failure(u"No row of the file list is selected", kFailureObjectNotSet);
   }
@@ -101,7 +102,8 @@ void Win32ListView::Clear() {
 void Win32ListView::FillDisplayInfo(NMLVDISPINFOW& info) const {
   LVITEMW& item = info.item;
   if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
-  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size() || item.iSubItem != 0) {
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size() ||
+      item.iSubItem != 0) {
     item.pszText[0] = L'\0';
     return;
   }
@@ -170,8 +172,8 @@ void Win32Control::SetBackColor(std::uint32_t colour) {
 
 void Win32SkinEngine::Method2(std::u16string_view skin_path, std::u16string_view /*section*/) {
   const HANDLE file =
-      CreateFileW(win32::FileSystemPath(skin_path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      CreateFileW(win32::FileSystemPath(skin_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     throw SystemFailure(u"Cannot read the skin file", skin_path, GetLastError());
   }

@@ -25,8 +25,18 @@ constexpr wchar_t kListTooltip[] =
 
 // Control identifiers: none is IDOK or IDCANCEL, which the dialog keys send.
 enum ControlId : int {
-  kListView1Id = 1001, kOption1Id, kFrame1Id, kOption2Id, kProgressBar1Id, kPushButton3Id,
-  kPushButton6Id, kPushButton7Id, kFrame2Id, kCombo1Id, kPushButton1Id, kPushButton2Id
+  kListView1Id = 1001,
+  kOption1Id,
+  kFrame1Id,
+  kOption2Id,
+  kProgressBar1Id,
+  kPushButton3Id,
+  kPushButton6Id,
+  kPushButton7Id,
+  kFrame2Id,
+  kCombo1Id,
+  kPushButton1Id,
+  kPushButton2Id
 };
 
 struct ControlSpec {
@@ -102,13 +112,14 @@ Win32MainWindow::Win32MainWindow()
     window_class.lpszClassName = kClassName;
     return RegisterClassExW(&window_class);
   }();
-  if (registered == 0) throw SystemFailure(u"Cannot create the main window", u"Form1", GetLastError());
+  if (registered == 0)
+    throw SystemFailure(u"Cannot create the main window", u"Form1", GetLastError());
 
   dpi_ = WindowDpi(nullptr);
-  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Form1", kWindowStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, TwipsToPixels(kClientWidthTwips, dpi_),
-                            TwipsToPixels(kClientHeightTwips, dpi_), nullptr, nullptr, instance,
-                            this);
+  window_ =
+      CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Form1", kWindowStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, TwipsToPixels(kClientWidthTwips, dpi_),
+                      TwipsToPixels(kClientHeightTwips, dpi_), nullptr, nullptr, instance, this);
   if (window_ == nullptr) {
     throw SystemFailure(u"Cannot create the main window", u"Form1", GetLastError());
   }
@@ -162,15 +173,14 @@ void Win32MainWindow::CreateControls() {
 
   // Mouse moves over the list and the push buttons reach their own handlers; the list also
   // takes the desktop's drops.
-  for (HWND control : {list_view1_, push_button1_, push_button2_, push_button3_, push_button6_,
-                       push_button7_}) {
+  for (HWND control :
+       {list_view1_, push_button1_, push_button2_, push_button3_, push_button6_, push_button7_}) {
     SetWindowSubclass(control, ControlProc, 1, reinterpret_cast<DWORD_PTR>(this));
   }
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                             instance, nullptr);
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
   if (tooltip_ != nullptr) {
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -308,8 +318,8 @@ void Win32MainWindow::Raise(const std::function<void()>& handler) {
   } catch (const std::exception& other) {
     description = ToUtf16(other.what());
   }
-  MessageBoxW(IsWindowVisible(window_) ? window_ : nullptr, Wide(description).c_str(),
-              L"Brintova", MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxW(IsWindowVisible(window_) ? window_ : nullptr, Wide(description).c_str(), L"Brintova",
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam,
@@ -422,8 +432,7 @@ LRESULT Win32MainWindow::OnNotify(const NMHDR& header) {
   if (header.hwndFrom != list_view1_) return 0;
   switch (header.code) {
     case LVN_GETDISPINFOW:
-      list_port_->FillDisplayInfo(
-          *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      list_port_->FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
       return 0;
     case NM_DBLCLK:
       RaiseWith(events_.list_view1_dbl_click);

@@ -102,9 +102,9 @@ class Win32MainWindow : public Form {
   // In tab-index order, as the layout table lists them.
   std::array<HWND, 12> controls_{};
   HWND list_view1_ = nullptr, frame2_ = nullptr, combo1_ = nullptr, frame1_ = nullptr,
-       option2_ = nullptr, option1_ = nullptr, progress_bar1_ = nullptr,
-       push_button3_ = nullptr, push_button6_ = nullptr, push_button7_ = nullptr,
-       push_button1_ = nullptr, push_button2_ = nullptr, tooltip_ = nullptr;
+       option2_ = nullptr, option1_ = nullptr, progress_bar1_ = nullptr, push_button3_ = nullptr,
+       push_button6_ = nullptr, push_button7_ = nullptr, push_button1_ = nullptr,
+       push_button2_ = nullptr, tooltip_ = nullptr;
   HFONT window_font_ = nullptr, button_font_ = nullptr;
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
 

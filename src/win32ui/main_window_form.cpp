@@ -59,9 +59,9 @@ void Win32MainWindow::SetCaption(std::u16string_view caption) {
 void Win32MainWindow::SetApplicationIcon() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   const auto load = [instance](int metric_x, int metric_y) {
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kApplicationIconId),
-                                         IMAGE_ICON, GetSystemMetrics(metric_x),
-                                         GetSystemMetrics(metric_y), LR_DEFAULTCOLOR));
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kApplicationIconId), IMAGE_ICON,
+                                         GetSystemMetrics(metric_x), GetSystemMetrics(metric_y),
+                                         LR_DEFAULTCOLOR));
   };
   const HICON big = load(SM_CXICON, SM_CYICON);
   const HICON small = load(SM_CXSMICON, SM_CYSMICON);
@@ -88,22 +88,48 @@ std::int64_t Win32MainWindow::WindowHandle() { return reinterpret_cast<std::intp
 HCURSOR Win32MainWindow::CursorOf(std::int32_t state) const {
   const wchar_t* shape = IDC_ARROW;
   switch (state) {
-    case 2: shape = IDC_CROSS; break;
-    case 3: shape = IDC_IBEAM; break;
-    case 5: case 15: shape = IDC_SIZEALL; break;
-    case 6: shape = IDC_SIZENESW; break;
-    case 7: shape = IDC_SIZENS; break;
-    case 8: shape = IDC_SIZENWSE; break;
-    case 9: shape = IDC_SIZEWE; break;
-    case 10: shape = IDC_UPARROW; break;
-    case 11: shape = IDC_WAIT; break;
-    case 12: shape = IDC_NO; break;
-    case 13: shape = IDC_APPSTARTING; break;
-    case 14: shape = IDC_HELP; break;
+    case 2:
+      shape = IDC_CROSS;
+      break;
+    case 3:
+      shape = IDC_IBEAM;
+      break;
+    case 5:
+    case 15:
+      shape = IDC_SIZEALL;
+      break;
+    case 6:
+      shape = IDC_SIZENESW;
+      break;
+    case 7:
+      shape = IDC_SIZENS;
+      break;
+    case 8:
+      shape = IDC_SIZENWSE;
+      break;
+    case 9:
+      shape = IDC_SIZEWE;
+      break;
+    case 10:
+      shape = IDC_UPARROW;
+      break;
+    case 11:
+      shape = IDC_WAIT;
+      break;
+    case 12:
+      shape = IDC_NO;
+      break;
+    case 13:
+      shape = IDC_APPSTARTING;
+      break;
+    case 14:
+      shape = IDC_HELP;
+      break;
     case kPointerCustom:
       if (custom_cursor_ != nullptr) return custom_cursor_;
       break;
-    default: break;
+    default:
+      break;
   }
   return LoadCursorW(nullptr, shape);
 }
@@ -114,7 +140,8 @@ void Win32MainWindow::ShowPointer() {
   POINT at{};
   if (!GetCursorPos(&at)) return;
   const HWND under = WindowFromPoint(at);
-  if (under != nullptr && GetAncestor(under, GA_ROOT) == window_) SetCursor(CursorOf(pointer_state_));
+  if (under != nullptr && GetAncestor(under, GA_ROOT) == window_)
+    SetCursor(CursorOf(pointer_state_));
 }
 
 void Win32MainWindow::SetMousePointer(std::int32_t state) {

@@ -45,9 +45,9 @@ class RealWindowsTree : public ::testing::Test {
 
 TEST_F(RealWindowsTree, TheScanSkipsExactlyHiddenArchiveFilesAndHiddenOrSystemFolders) {
   scratch.File(u"a.xls");
-  scratch.File(u"~$a.xls");                                       // a lock file: skipped
-  scratch.File(u"Report~1.xls");                                  // "~" inside: listed
-  scratch.File(u"hidden.xls", kHidden | kArchive);                // 34: skipped
+  scratch.File(u"~$a.xls");                         // a lock file: skipped
+  scratch.File(u"Report~1.xls");                    // "~" inside: listed
+  scratch.File(u"hidden.xls", kHidden | kArchive);  // 34: skipped
   scratch.File(u"hidden read-only.xls", kHidden | kArchive | FILE_ATTRIBUTE_READONLY);  // 35
   scratch.File(u"hidden system.xls", kHidden | kSystem | kArchive);                     // 38
   scratch.File(u"b.xlsx");

@@ -23,7 +23,8 @@ using win32::Wide;
 std::u16string g_installer;
 std::u16string g_samples;
 
-constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brintova";
+constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brintova";
 
 std::u16string KnownFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -74,22 +75,24 @@ TEST(Installer, InstallsForTheUserStartsAndUninstallsWithoutALeftover) {
   const wintest::ProcessResult install =
       wintest::RunProcess(u"\"" + FullPath(g_installer) + u"\" /S", 120'000);
   ASSERT_EQ(install.exit_code, 0u) << install.output;
-  EXPECT_EQ(Names(folder), (std::vector<std::u16string>{u"HAND-M.CUR", u"Samples",
-                                                        u"brintova.exe", u"uninstall.exe"}));
+  EXPECT_EQ(Names(folder), (std::vector<std::u16string>{u"HAND-M.CUR", u"Samples", u"brintova.exe",
+                                                        u"uninstall.exe"}));
   EXPECT_EQ(Names(folder + u"\\Samples"), Names(FullPath(g_samples)));
   EXPECT_FALSE(Names(folder + u"\\Samples").empty());
   EXPECT_TRUE(Exists(shortcut)) << ToUtf8(shortcut);
   EXPECT_TRUE(UninstallEntryExists());
 
   // The installed program starts: without the spreadsheet application it warns first, then
-  // shows its window, and closing the window ends it.
+  // shows its window, and closing the window ends it. It starts as on a first run.
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Korvane\\Brintova",
+                     L"Combo1");
   const std::u16string program = folder + u"\\brintova.exe";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
   std::wstring command = L"\"" + Wide(program) + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &process));
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process));
   const HWND warning = wintest::WaitForWindow(u"Brintova", u"#32770", 30'000, process.dwProcessId);
   ASSERT_NE(warning, nullptr) << "no warning from the installed program";
   EXPECT_NE(wintest::WindowText(GetDlgItem(warning, 0xFFFF)).find(u"Excel is not installed"),

@@ -3,9 +3,13 @@
 // and a failure that escapes a handler.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/failure.h"
 #include "platform/text.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file_queries.h"
+#include "platform/win32/win32_shell.h"
 #include "support/win32/desktop_driver.h"
 #include "support/win32/scratch_folder.h"
 #include "win32ui/layout.h"
@@ -51,15 +55,79 @@ TEST_F(WindowEvents, ADropAddsItsPathsInOrderFoldersWalked) {
 
   Fill({u"C:\\already.xls"});
   SendMessageW(Control(u"ListView1"), WM_DROPFILES,
-               reinterpret_cast<WPARAM>(MakeDrop({german, scratch.At(u"Folder"), chinese,
-                                                  scratch.At(u"Hidden"), deep})),
+               reinterpret_cast<WPARAM>(
+                   MakeDrop({german, scratch.At(u"Folder"), chinese, scratch.At(u"Hidden"), deep})),
                0);
-  const Rows expected = {u"C:\\already.xls", german,  scratch.At(u"Folder\\a.xls"),
-                         scratch.At(u"Folder\\Sub\\b.txt"), chinese, scratch.At(u"Hidden"),
+  const Rows expected = {u"C:\\already.xls",
+                         german,
+                         scratch.At(u"Folder\\a.xls"),
+                         scratch.At(u"Folder\\Sub\\b.txt"),
+                         chinese,
+                         scratch.At(u"Hidden"),
                          deep};
   EXPECT_EQ(desktop.window().list_view().Count(), static_cast<std::int32_t>(expected.size()));
   EXPECT_EQ(ShownRows(), expected);
   EXPECT_TRUE(dialogs.boxes.size() == 1) << "only start-up's spreadsheet warning";
+}
+
+// The three buttons that fill the list, each through the system's own dialog where it has one.
+TEST_F(WindowEvents, TheSamplesBesideTheProgramAreListed) {
+  dialogs.yes_no_answers = {MessageResult::kNo};  // do not open the folder
+  SendMessageW(Control(u"PushButton2"), BM_CLICK, 0, 0);
+  const std::u16string samples = Win32Shell().ProgramFolder() + u"\\Samples";
+  Rows expected;
+  for (const std::u16string& name : Win32FileQueries().ListDirectory(samples, u"*.*", 6)) {
+    expected.push_back(samples + u"\\" + name);
+  }
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(ShownRows(), expected);
+  EXPECT_EQ(dialogs.boxes.back().buttons, MessageButtons::kYesNo);
+}
+
+TEST_F(WindowEvents, AddExcelFilesListsWhatTheOpenFileDialogChose) {
+  wintest::ScratchFolder scratch;
+  scratch.File(u"Jan.xls");
+  scratch.File(u"F\u00e4rg.xlsx");
+  SetCurrentDirectoryW(win32::Wide(scratch.path()).c_str());
+  wintest::BoxAnswerer user(std::u16string(u"Add File(s) - Hold Ctrl to select multiple files"),
+                            [](HWND box) {
+                              HWND name = GetDlgItem(box, 0x47C);  // the file-name field
+                              if (name == nullptr) name = GetDlgItem(box, 0x480);
+                              SetWindowTextW(name, L"\"Jan.xls\" \"F\u00e4rg.xlsx\"");
+                              wintest::Click(box, IDOK);
+                            });
+  SendMessageW(Control(u"PushButton3"), BM_CLICK, 0, 0);
+  user.Join();
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  SetCurrentDirectoryW(temp);
+  EXPECT_TRUE(user.found());
+  EXPECT_EQ(ShownRows(), (Rows{scratch.At(u"Jan.xls"), scratch.At(u"F\u00e4rg.xlsx")}));
+}
+
+TEST_F(WindowEvents, AddAllListsTheTreeOfTheFolderPickedInTheBrowser) {
+  // Right below the drive: the browser selects deeper folders only after expanding the tree.
+  const std::u16string folder =
+      u"C:\\Brintova Add All " + DecimalText(static_cast<long long>(GetCurrentProcessId()));
+  wintest::RemoveTree(folder);
+  ASSERT_TRUE(CreateDirectoryW(win32::Wide(folder).c_str(), nullptr));
+  for (const char16_t* name : {u"\\a.xls", u"\\b.xlsx", u"\\~$a.xls"}) {
+    CloseHandle(CreateFileW(win32::Wide(folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr));
+  }
+  dialogs.input_answers = {u"xls"};
+  std::thread user([&] {
+    const HWND browser = wintest::WaitForFolderBrowser();
+    if (browser == nullptr) return;
+    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE,
+                 reinterpret_cast<LPARAM>(win32::Wide(folder).c_str()));
+    wintest::Click(browser, IDOK);
+  });
+  SendMessageW(Control(u"PushButton6"), BM_CLICK, 0, 0);
+  user.join();
+  wintest::RemoveTree(folder);
+  EXPECT_EQ(ShownRows(), (Rows{folder + u"\\a.xls"}));
+  EXPECT_EQ(desktop.window().MousePointer(), kPointerDefault);
 }
 
 TEST_F(WindowEvents, TheDeleteKeyAndADoubleClickRemoveTheSelectedRowOnly) {

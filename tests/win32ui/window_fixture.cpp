@@ -37,13 +37,13 @@ std::vector<std::u16string> WindowTest::ShownRows() {
 
 std::u16string WindowTest::StoredOperation() {
   const std::u16string absent = u"(absent)";
-  return RegistrySettingsStore().GetSetting(kSettingsApplication, kSettingsSection,
-                                            kOperationKey, absent);
+  return RegistrySettingsStore().GetSetting(kSettingsApplication, kSettingsSection, kOperationKey,
+                                            absent);
 }
 
 void WindowTest::ForgetOperation() {
-  const std::wstring key = Wide(RegistrySettingsStore().SectionKey(kSettingsApplication,
-                                                                  kSettingsSection));
+  const std::wstring key =
+      Wide(RegistrySettingsStore().SectionKey(kSettingsApplication, kSettingsSection));
   RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), Wide(kOperationKey).c_str());
 }
 

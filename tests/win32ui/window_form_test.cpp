@@ -17,7 +17,6 @@
 namespace brintova::win32ui {
 namespace {
 
-
 std::u16string DescriptionOf(const std::function<void()>& call) {
   try {
     call();
@@ -100,9 +99,9 @@ TEST_F(WindowForm, ControlsComeInCreationOrderAndOnlyVisibleOnesHaveColours) {
   std::vector<std::u16string> names;
   for (brintova::Control* control : desktop.window().Controls()) names.push_back(control->Name());
   EXPECT_EQ(names, (std::vector<std::u16string>{
-                       u"ListView1", u"Frame2", u"Combo1", u"CommonDialog1", u"Frame1",
-                       u"Option2", u"Option1", u"ProgressBar1", u"PushButton3", u"PushButton6",
-                       u"PushButton7", u"PushButton1", u"PushButton2", u"SkinFramework1"}));
+                       u"ListView1", u"Frame2", u"Combo1", u"CommonDialog1", u"Frame1", u"Option2",
+                       u"Option1", u"ProgressBar1", u"PushButton3", u"PushButton6", u"PushButton7",
+                       u"PushButton1", u"PushButton2", u"SkinFramework1"}));
   brintova::Control* dialog = desktop.window().Controls()[3];
   EXPECT_NE(DescriptionOf([&] { dialog->SetBackColor(kColourButtonFace); }), u"(no failure)");
   EXPECT_NE(DescriptionOf([&] { desktop.window().SetBackColor(0x800000FF); }), u"(no failure)");

@@ -9,8 +9,8 @@
 #include "app/operation_setting.h"
 #include "app/start_up.h"
 #include "platform/text.h"
-#include "platform/win32/wide_text.h"
 #include "platform/win32/registry_settings_store.h"
+#include "platform/win32/wide_text.h"
 #include "support/win32/desktop_driver.h"
 #include "support/win32/processes.h"
 #include "win32ui/layout.h"
@@ -33,8 +33,7 @@ PixelRect PlaceOf(HWND control, HWND parent) {
 
 int FontHeightOf(HWND control) {
   LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font),
-             &font);
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
   return font.lfHeight;
 }
 
@@ -66,12 +65,12 @@ TEST_F(WindowLayout, OpensWithItsControlsAtTheDesignGeometry) {
   column.mask = LVCF_TEXT | LVCF_WIDTH;
   column.pszText = header;
   column.cchTextMax = 64;
-  ASSERT_TRUE(SendMessageW(Control(u"ListView1"), LVM_GETCOLUMNW, 0,
-                           reinterpret_cast<LPARAM>(&column)));
+  ASSERT_TRUE(
+      SendMessageW(Control(u"ListView1"), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
   EXPECT_EQ(win32::FromWide(header), u"Excel File(s)");
   EXPECT_EQ(column.cx, TwipsToPixels(kColumnWidthTwips, dpi));
-  EXPECT_FALSE(SendMessageW(Control(u"ListView1"), LVM_GETCOLUMNW, 1,
-                            reinterpret_cast<LPARAM>(&column)));
+  EXPECT_FALSE(
+      SendMessageW(Control(u"ListView1"), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
 }
 
 TEST_F(WindowLayout, StartUpFillsTheWindowAndRemembersTheOperation) {
@@ -124,15 +123,15 @@ std::vector<std::u16string> TabStops(WindowTest& test, HWND window) {
 TEST_F(WindowLayout, TabOrderFollowsTheTabIndexAndFramesTakeNoFocus) {
   Start();
   // The option buttons are one stop: the chosen one.
-  EXPECT_EQ(TabStops(*this, desktop.window().hwnd()),
-            (std::vector<std::u16string>{u"ListView1", u"Option1", u"PushButton3", u"PushButton6",
-                                         u"PushButton7", u"Combo1", u"PushButton1",
-                                         u"PushButton2"}));
+  EXPECT_EQ(
+      TabStops(*this, desktop.window().hwnd()),
+      (std::vector<std::u16string>{u"ListView1", u"Option1", u"PushButton3", u"PushButton6",
+                                   u"PushButton7", u"Combo1", u"PushButton1", u"PushButton2"}));
   SendMessageW(Control(u"Option2"), BM_CLICK, 0, 0);
-  EXPECT_EQ(TabStops(*this, desktop.window().hwnd()),
-            (std::vector<std::u16string>{u"ListView1", u"Option2", u"PushButton3", u"PushButton6",
-                                         u"PushButton7", u"Combo1", u"PushButton1",
-                                         u"PushButton2"}));
+  EXPECT_EQ(
+      TabStops(*this, desktop.window().hwnd()),
+      (std::vector<std::u16string>{u"ListView1", u"Option2", u"PushButton3", u"PushButton6",
+                                   u"PushButton7", u"Combo1", u"PushButton1", u"PushButton2"}));
 }
 
 TEST_F(WindowLayout, ARememberedOperationIsSelectedAtStartAndABadOneReported) {

@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "platform/failure.h"
-#include "platform/wildcard.h"
 #include "platform/text.h"
+#include "platform/wildcard.h"
 
 namespace brintova {
 

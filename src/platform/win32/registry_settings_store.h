@@ -10,8 +10,7 @@
 
 namespace brintova {
 
-inline constexpr std::u16string_view kProgramSettingsKey =
-    u"Software\\VB and VBA Program Settings";
+inline constexpr std::u16string_view kProgramSettingsKey = u"Software\\VB and VBA Program Settings";
 
 class RegistrySettingsStore : public SettingsStore {
  public:

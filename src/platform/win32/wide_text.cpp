@@ -7,9 +7,7 @@ namespace brintova::win32 {
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-std::u16string FromWide(std::wstring_view text) {
-  return std::u16string(text.begin(), text.end());
-}
+std::u16string FromWide(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 
 std::u16string FromWide(const wchar_t* text) {
   return text == nullptr ? std::u16string() : FromWide(std::wstring_view(text));

@@ -142,9 +142,8 @@ std::u16string Win32Dialogs::InputBox(std::u16string_view prompt, std::u16string
   layout.Item(kEdit, kInputBoxTextId, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 76, 246, 13);
 
   InputBoxState state{Wide(prompt), Wide(default_text), {}};
-  const INT_PTR result =
-      DialogBoxIndirectParamW(GetModuleHandleW(nullptr), layout.get(), Owner(), InputBoxProc,
-                              reinterpret_cast<LPARAM>(&state));
+  const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), layout.get(), Owner(),
+                                                 InputBoxProc, reinterpret_cast<LPARAM>(&state));
   if (result == -1 || result == 0) {
     throw SystemFailure(u"Cannot show the input box", title, GetLastError());
   }

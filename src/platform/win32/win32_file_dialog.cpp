@@ -23,10 +23,11 @@ std::u16string FileNameFromResult(const std::vector<wchar_t>& buffer) {
   std::u16string name;
   std::size_t at = 0;
   while (at < buffer.size() && buffer[at] != L'\0') {
-    const auto end = std::find(buffer.begin() + static_cast<std::ptrdiff_t>(at), buffer.end(), L'\0');
+    const auto end =
+        std::find(buffer.begin() + static_cast<std::ptrdiff_t>(at), buffer.end(), L'\0');
     if (!name.empty()) name.push_back(u'\0');
-    name += FromWide(std::wstring_view(buffer.data() + at,
-                                       static_cast<std::size_t>(end - buffer.begin()) - at));
+    name += FromWide(
+        std::wstring_view(buffer.data() + at, static_cast<std::size_t>(end - buffer.begin()) - at));
     at = static_cast<std::size_t>(end - buffer.begin()) + 1;
   }
   return name;

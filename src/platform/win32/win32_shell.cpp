@@ -18,8 +18,9 @@ namespace {
 class ComScope {
  public:
   ComScope()
-      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                           COINIT_DISABLE_OLE1DDE))) {}
+      : initialized_(
+            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+  }
   ~ComScope() {
     if (initialized_) CoUninitialize();
   }
@@ -67,9 +68,8 @@ std::u16string Win32Shell::BrowseForFolder(std::u16string_view title) {
 INT_PTR OpenWithShell(HWND owner, std::u16string_view file, std::u16string_view directory) {
   const std::wstring quoted = L"\"" + Wide(file) + L"\"";
   const std::wstring folder = Wide(directory);
-  return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, nullptr, quoted.c_str(), nullptr,
-                                                 folder.empty() ? nullptr : folder.c_str(),
-                                                 SW_SHOW));
+  return reinterpret_cast<INT_PTR>(ShellExecuteW(
+      owner, nullptr, quoted.c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(), SW_SHOW));
 }
 
 void Win32Shell::ShellExecute(std::u16string_view file, std::u16string_view directory) {

@@ -78,11 +78,14 @@ TEST(RegistrySettingsStore, KeepsTheOperationWhereClassicProgramsKeepTheirSettin
   EXPECT_EQ(store.SectionKey(kSettingsApplication, kSettingsSection),
             u"Software\\VB and VBA Program Settings\\Korvane\\Brintova");
   store.SaveSetting(kSettingsApplication, kSettingsSection, kOperationKey, u"4");
-  const wintest::ProcessResult query = RunProcess(
-      RegExe() + u" query \"HKCU\\Software\\VB and VBA Program Settings\\Korvane\\Brintova\" "
+  const wintest::ProcessResult query =
+      RunProcess(RegExe() +
+                 u" query \"HKCU\\Software\\VB and VBA Program Settings\\Korvane\\Brintova\" "
                  u"/v Combo1");
   EXPECT_EQ(query.exit_code, 0u) << query.output;
   EXPECT_NE(query.output.find("4"), std::string::npos) << query.output;
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Korvane\\Brintova",
+                     L"Combo1");
 }
 
 }  // namespace

@@ -45,8 +45,8 @@ TEST(Win32Dialogs, TheApplicationErrorBoxShowsTheWholeReport) {
   ReportHandlerError(dialogs, u"Datei \u00abJ\u00e4n\u00bb fehlt", kFormLoadTag, 106);
   answerer.Join();
   ASSERT_TRUE(answerer.found());
-  EXPECT_EQ(answerer.text(), HandlerErrorMessage(u"Datei \u00abJ\u00e4n\u00bb fehlt",
-                                                 kFormLoadTag, 106));
+  EXPECT_EQ(answerer.text(),
+            HandlerErrorMessage(u"Datei \u00abJ\u00e4n\u00bb fehlt", kFormLoadTag, 106));
 }
 
 TEST(Win32Dialogs, InputBoxGivesTheTypedTextOnOk) {
@@ -84,8 +84,7 @@ TEST(Win32Dialogs, InputBoxGivesTheDefaultOnOkAndNothingOnCancelOrClose) {
     EXPECT_EQ(dialogs.InputBox(u"Extension:", u"Brintova", u"xls"), u"");
   }
   {
-    BoxAnswerer answerer(u"\u00dcbersicht",
-                         [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); });
+    BoxAnswerer answerer(u"\u00dcbersicht", [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); });
     EXPECT_EQ(dialogs.InputBox(u"Extension:", u"\u00dcbersicht", u"xls"), u"");
     answerer.Join();
     EXPECT_TRUE(answerer.found());

@@ -30,12 +30,12 @@ TEST(Win32FileQueries, ReadsTheAttributeBitsTheSystemKeeps) {
   ScratchFolder scratch;
   Win32FileQueries files;
   EXPECT_EQ(files.GetAttributes(scratch.File(u"hidden.xls", kHiddenArchive)), 34u);
-  EXPECT_EQ(files.GetAttributes(scratch.File(u"read-only.xls",
-                                             kHiddenArchive | FILE_ATTRIBUTE_READONLY)),
-            35u);
-  EXPECT_EQ(files.GetAttributes(scratch.File(u"system.xls",
-                                             kHiddenArchive | FILE_ATTRIBUTE_SYSTEM)),
-            38u);
+  EXPECT_EQ(
+      files.GetAttributes(scratch.File(u"read-only.xls", kHiddenArchive | FILE_ATTRIBUTE_READONLY)),
+      35u);
+  EXPECT_EQ(
+      files.GetAttributes(scratch.File(u"system.xls", kHiddenArchive | FILE_ATTRIBUTE_SYSTEM)),
+      38u);
   EXPECT_NE(files.GetAttributes(scratch.File(u"plain.xls")) & file_attribute::kArchive, 0u);
   EXPECT_EQ(files.GetAttributes(scratch.Folder(u"Sub")) &
                 (file_attribute::kDirectory | file_attribute::kHidden),
@@ -74,8 +74,8 @@ TEST(Win32FileQueries, ListsByTheAttributeMask) {
 
 TEST(Win32FileQueries, APatternAdmitsOnlyNamesItMatchesNotTheirShortNames) {
   ScratchFolder scratch;
-  for (const char16_t* name : {u"Book.xls", u"b.XLS", u"c.xlsx", u"d.xlsm", u"Long name.xlsx",
-                               u"e.xls.bak", u"f.txt"}) {
+  for (const char16_t* name :
+       {u"Book.xls", u"b.XLS", u"c.xlsx", u"d.xlsm", u"Long name.xlsx", u"e.xls.bak", u"f.txt"}) {
     scratch.File(name);
   }
   Win32FileQueries files;

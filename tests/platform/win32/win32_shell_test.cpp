@@ -25,25 +25,6 @@ TEST(Win32Shell, TheProgramFolderHoldsTheRunningExecutable) {
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << ToUtf8(folder);
 }
 
-// The folder browser's own window: the one top-level dialog of this process that holds a tree.
-HWND WaitForBrowser() {
-  const ULONGLONG end = GetTickCount64() + 15'000;
-  while (GetTickCount64() < end) {
-    for (HWND window = GetTopWindow(nullptr); window != nullptr;
-         window = GetWindow(window, GW_HWNDNEXT)) {
-      DWORD process = 0;
-      GetWindowThreadProcessId(window, &process);
-      if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-          wintest::ClassName(window) == u"#32770" &&
-          FindWindowExW(window, nullptr, L"SysTreeView32", nullptr) != nullptr) {
-        return window;
-      }
-    }
-    Sleep(20);
-  }
-  return nullptr;
-}
-
 TEST(Win32Shell, TheFolderBrowserGivesThePickedFolderOrNothing) {
   // Right below the drive: the browser selects deeper folders only after expanding the tree.
   const std::u16string picked =
@@ -53,10 +34,10 @@ TEST(Win32Shell, TheFolderBrowserGivesThePickedFolderOrNothing) {
   for (const bool ok : {true, false}) {
     std::u16string title_shown;
     std::thread user([&] {
-      const HWND browser = WaitForBrowser();
+      const HWND browser = wintest::WaitForFolderBrowser();
       if (browser == nullptr) return;  // the browser never showed: the answer below fails
-      title_shown = wintest::WindowText(
-          wintest::ChildWithText(browser, u"Static", u"Please select folder:"));
+      title_shown =
+          wintest::WindowText(wintest::ChildWithText(browser, u"Static", u"Please select folder:"));
       SendMessageW(browser, BFFM_SETSELECTIONW, TRUE,
                    reinterpret_cast<LPARAM>(win32::Wide(picked).c_str()));
       Click(browser, ok ? IDOK : IDCANCEL);
@@ -74,8 +55,8 @@ TEST(Win32Shell, OpensAFolderWhoseNameNeedsQuoting) {
   const std::u16string samples = scratch.Folder(u"Sample Files \u4e2d\u6587");
   // The folder's window outlives the test: it must not take the test's output along, or
   // whoever reads that output waits for the window to close.
-  const HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 0, nullptr);
+  const HANDLE nul =
+      CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE), error = GetStdHandle(STD_ERROR_HANDLE);
   SetStdHandle(STD_OUTPUT_HANDLE, nul);
   SetStdHandle(STD_ERROR_HANDLE, nul);

@@ -69,6 +69,24 @@ HWND ChildWithText(HWND parent, std::u16string_view class_name, std::u16string_v
   return nullptr;
 }
 
+HWND WaitForFolderBrowser() {
+  const ULONGLONG end = GetTickCount64() + 15'000;
+  while (GetTickCount64() < end) {
+    for (HWND window = GetTopWindow(nullptr); window != nullptr;
+         window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+          ClassName(window) == u"#32770" &&
+          FindWindowExW(window, nullptr, L"SysTreeView32", nullptr) != nullptr) {
+        return window;
+      }
+    }
+    Sleep(20);
+  }
+  return nullptr;
+}
+
 void Click(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

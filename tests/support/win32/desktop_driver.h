@@ -23,11 +23,15 @@ std::u16string ClassName(HWND window);
 // The first child of `parent` of class `class_name` whose text is `text`; null when none.
 HWND ChildWithText(HWND parent, std::u16string_view class_name, std::u16string_view text);
 
+// The shell's folder browser shown by this process (its caption is the system's, so it is
+// known by the tree it holds), waited for up to 15 seconds; null when none showed.
+HWND WaitForFolderBrowser();
+
 // Posts the click of the button numbered `id` to a dialog or message box.
 void Click(HWND dialog, int id);
 
-// Waits on a thread of its own for this process's box titled `title`, reads its text (the message of a
-// message box, or the prompt of the input box) and runs `action` on it. The destructor waits
+// Waits on a thread of its own for this process's box titled `title`, reads its text (the message
+// of a message box, or the prompt of the input box) and runs `action` on it. The destructor waits
 // for the thread; found() tells whether the box showed.
 class BoxAnswerer {
  public:

@@ -17,7 +17,9 @@ class ScratchFolder {
 
   // The folder's path, without a trailing separator.
   const std::u16string& path() const { return path_; }
-  std::u16string At(std::u16string_view relative) const { return path_ + u"\\" + std::u16string(relative); }
+  std::u16string At(std::u16string_view relative) const {
+    return path_ + u"\\" + std::u16string(relative);
+  }
 
   // Creates an empty file (and the folders on the way) and gives it `attributes` when not 0.
   // Returns its path. Fails the test when it cannot.
