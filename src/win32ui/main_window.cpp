@@ -370,7 +370,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      const int columns = list_port_ ? 1 : 0;
+      const HWND header = reinterpret_cast<HWND>(SendMessageW(list_view1_, LVM_GETHEADER, 0, 0));
+      const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
       for (int column = 0; column < columns; ++column) {
         const LRESULT width = SendMessageW(list_view1_, LVM_GETCOLUMNWIDTH, column, 0);
         SendMessageW(list_view1_, LVM_SETCOLUMNWIDTH, column,

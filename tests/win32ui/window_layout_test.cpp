@@ -105,6 +105,27 @@ TEST_F(WindowLayout, StartUpFillsTheWindowAndRemembersTheOperation) {
             u"out of window to reveal full names.");
 }
 
+TEST_F(WindowLayout, ADisplayOfAnotherResolutionLaysTheWindowOutAgain) {
+  Start();
+  Win32MainWindow& window = desktop.window();
+  const int dpi = window.dots_per_inch() == 144 ? 96 : 144;
+  RECT suggested{40, 30, 40 + TwipsToPixels(kClientWidthTwips, dpi),
+                 30 + TwipsToPixels(kClientHeightTwips, dpi)};
+  SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_EQ(window.dots_per_inch(), dpi);
+  RECT client{};
+  GetClientRect(window.hwnd(), &client);
+  EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
+  for (const Placement& placement : kPlacements) {
+    EXPECT_EQ(PlaceOf(Control(placement.name), window.hwnd()), ToPixels(placement.rect, dpi))
+        << ToUtf8(placement.name) << " at " << dpi << " dpi";
+  }
+  EXPECT_EQ(FontHeightOf(Control(u"PushButton1")), FontHeight(11.25, dpi));
+  EXPECT_NEAR(window.list_view().ColumnWidthTwips(0), kColumnWidthTwips, 15);
+}
+
 // The controls the Tab key stops at, in order.
 std::vector<std::u16string> TabStops(WindowTest& test, HWND window) {
   std::vector<std::u16string> order;
