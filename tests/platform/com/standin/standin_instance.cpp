@@ -4,13 +4,16 @@
 
 namespace brintova::standin {
 
-Instance::Instance(Fixtures fixtures, DWORD main_thread)
-    : fixtures_(std::move(fixtures)), main_thread_(main_thread), last_call_(GetTickCount()) {}
+Instance::Instance(Fixtures fixtures, DWORD main_thread, CLSID clsid)
+    : fixtures_(std::move(fixtures)),
+      main_thread_(main_thread),
+      clsid_(clsid),
+      last_call_(GetTickCount()) {}
 
 void Instance::SetVisible(bool visible) {
   if (visible && running_cookie_ == 0) {
     // Registered while visible; with several, the system's table of running objects chooses.
-    RegisterActiveObject(application_, kStandInClsid, ACTIVEOBJECT_WEAK, &running_cookie_);
+    RegisterActiveObject(application_, clsid_, ACTIVEOBJECT_WEAK, &running_cookie_);
   } else if (!visible && running_cookie_ != 0) {
     RevokeActiveObject(std::exchange(running_cookie_, 0), nullptr);
   }

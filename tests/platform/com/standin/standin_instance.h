@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/com/standin/standin_model.h"
@@ -16,13 +17,23 @@ namespace brintova::standin {
 
 class AutomationObject;
 
+// The class registered under the tests' own ProgID, Brintova.StandIn.
 // {6B1C2E7A-4F0D-4C55-9E2B-3A8D7E1F0C12}
 inline constexpr CLSID kStandInClsid = {
     0x6b1c2e7a, 0x4f0d, 0x4c55, {0x9e, 0x2b, 0x3a, 0x8d, 0x7e, 0x1f, 0x0c, 0x12}};
+// The class registered under any other ProgID (the program's end-to-end run registers the
+// stand-in as "Excel.Application"), so that both registrations can stand side by side.
+// {6B1C2E7A-4F0D-4C55-9E2B-3A8D7E1F0C13}
+inline constexpr CLSID kStandInAliasClsid = {
+    0x6b1c2e7a, 0x4f0d, 0x4c55, {0x9e, 0x2b, 0x3a, 0x8d, 0x7e, 0x1f, 0x0c, 0x13}};
+
+inline CLSID StandInClsid(std::u16string_view prog_id) {
+  return prog_id == u"Brintova.StandIn" ? kStandInClsid : kStandInAliasClsid;
+}
 
 class Instance {
  public:
-  Instance(Fixtures fixtures, DWORD main_thread);
+  Instance(Fixtures fixtures, DWORD main_thread, CLSID clsid);
 
   Fixtures& fixtures() { return fixtures_; }
   std::vector<std::shared_ptr<BookModel>>& books() { return books_; }
@@ -61,6 +72,7 @@ class Instance {
 
   Fixtures fixtures_;
   DWORD main_thread_;
+  CLSID clsid_;
   IDispatch* application_ = nullptr;
   std::vector<std::shared_ptr<BookModel>> books_;
   std::int32_t books_added_ = 0;

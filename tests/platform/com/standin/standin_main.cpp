@@ -1,5 +1,6 @@
 // The stand-in spreadsheet application: a small out-of-process automation server for tests.
-//   brintova_standin.exe /regserver <ProgID> <fixture folder>   register it (current prefix)
+//   brintova_standin.exe /regserver <ProgID> <fixture folder>   register it (current prefix);
+//     Brintova.StandIn and any other ProgID get classes of their own (StandInClsid)
 //   brintova_standin.exe /unregserver <ProgID>
 //   started by COM with -Embedding: one instance per process, as the real application does.
 // The *.txt files of the fixture folders (several separated by ";") describe the workbooks
@@ -60,9 +61,9 @@ class BusyFilter : public IMessageFilter {
   }
 };
 
-std::u16string ClsidText() {
+std::u16string ClsidText(const std::u16string& prog_id) {
   wchar_t text[64];
-  StringFromGUID2(kStandInClsid, text, 64);
+  StringFromGUID2(StandInClsid(prog_id), text, 64);
   return com::FromWide(text, wcslen(text));
 }
 
@@ -81,8 +82,8 @@ int Register(const std::u16string& prog_id, const std::u16string& folder) {
   wchar_t exe[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
   const std::u16string command =
-      u"\"" + com::FromWide(exe, length) + u"\" /fixtures \"" + folder + u"\"";
-  const std::u16string clsid = ClsidText();
+      u"\"" + com::FromWide(exe, length) + u"\" /fixtures \"" + folder + u"\" /progid " + prog_id;
+  const std::u16string clsid = ClsidText(prog_id);
   LSTATUS status = SetKey(u"CLSID\\" + clsid + u"\\LocalServer32", command);
   if (status == ERROR_SUCCESS) status = SetKey(u"CLSID\\" + clsid + u"\\ProgID", prog_id);
   if (status == ERROR_SUCCESS) status = SetKey(prog_id + u"\\CLSID", clsid);
@@ -91,7 +92,7 @@ int Register(const std::u16string& prog_id, const std::u16string& folder) {
 
 int Unregister(const std::u16string& prog_id) {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, com::Wide(prog_id));
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, com::Wide(u"CLSID\\" + ClsidText()));
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, com::Wide(u"CLSID\\" + ClsidText(prog_id)));
   return 0;
 }
 
@@ -123,9 +124,10 @@ Fixtures LoadFolders(const std::u16string& folders) {
   return fixtures;
 }
 
-int Serve(const std::u16string& folder) {
+int Serve(const std::u16string& folder, const std::u16string& prog_id) {
+  const CLSID clsid = StandInClsid(prog_id);
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
-  Instance instance(LoadFolders(folder), GetCurrentThreadId());
+  Instance instance(LoadFolders(folder), GetCurrentThreadId(), clsid);
   g_instance = &instance;
   AutomationObject* application = NewApplication(instance);
   instance.SetApplication(application);
@@ -135,7 +137,7 @@ int Serve(const std::u16string& folder) {
   static Factory factory;
   DWORD cookie = 0;
   // One instance per process: the next CreateObject starts another process.
-  CoRegisterClassObject(kStandInClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
+  CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
   SetTimer(nullptr, 0, 2000, nullptr);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -160,12 +162,14 @@ int wmain(int argc, wchar_t** argv) {
   if (args.size() >= 3 && args[0] == u"/regserver") return standin::Register(args[1], args[2]);
   if (args.size() >= 2 && args[0] == u"/unregserver") return standin::Unregister(args[1]);
   std::u16string folder;
+  std::u16string prog_id = u"Brintova.StandIn";
   bool embedded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == u"/fixtures" && i + 1 < args.size()) folder = args[++i];
+    if (args[i] == u"/progid" && i + 1 < args.size()) prog_id = args[++i];
     if (AsciiLower(args[i]) == u"-embedding" || AsciiLower(args[i]) == u"/embedding") {
       embedded = true;
     }
   }
-  return embedded ? standin::Serve(folder) : 2;
+  return embedded ? standin::Serve(folder, prog_id) : 2;
 }
