@@ -143,6 +143,16 @@ std::u16string DecimalText(long long value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
+std::string GroupedDecimal(unsigned long long value) {
+  const std::string digits = std::to_string(value);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped.push_back(',');
+    grouped.push_back(digits[i]);
+  }
+  return grouped;
+}
+
 std::u16string AsciiLower(std::u16string_view text) {
   std::u16string lower(text);
   for (char16_t& c : lower) {

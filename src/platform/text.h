@@ -31,5 +31,7 @@ std::u16string LowerCaseExtension(std::u16string_view path);
 
 // Decimal text of a whole number ("-1", "0", "10"): no spaces, a minus sign when negative.
 std::u16string DecimalText(long long value);
+// A count for a message, in groups of three digits: 16777216 -> "16,777,216".
+std::string GroupedDecimal(unsigned long long value);
 
 }  // namespace brintova

@@ -42,6 +42,13 @@ Cell Cell::Error(std::int32_t column, ErrorValue value, std::uint32_t style) {
   return c;
 }
 
+void CutCellText(std::u16string& text) {
+  if (text.size() <= kMaxCellText) return;
+  std::size_t n = kMaxCellText;
+  if (text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  text.resize(n);
+}
+
 std::optional<std::int32_t> ColumnFromLetters(std::string_view letters) {
   if (letters.empty() || letters.size() > 3) return std::nullopt;
   std::int32_t column = 0;

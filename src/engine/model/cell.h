@@ -13,6 +13,8 @@ namespace brintova::engine::model {
 
 inline constexpr std::int32_t kMaxRows = 1048576;
 inline constexpr std::int32_t kMaxColumns = 16384;
+// The most UTF-16 code units a cell's text holds; readers cut longer text to this.
+inline constexpr std::size_t kMaxCellText = 32767;
 
 enum class CellType : std::uint8_t {
   kEmpty,         // no value; present only because it carries a style
@@ -47,6 +49,9 @@ struct Cell {
   bool HasValue() const { return type != CellType::kEmpty; }
 };
 static_assert(sizeof(Cell) == 16, "a cell record stays 16 bytes");
+
+// Cuts `text` to kMaxCellText code units, never between the two halves of a surrogate pair.
+void CutCellText(std::u16string& text);
 
 // "A" -> 1, "XFD" -> 16384; nullopt for anything else or a column past the grid.
 std::optional<std::int32_t> ColumnFromLetters(std::string_view letters);

@@ -1,6 +1,8 @@
 // Workbook: sheets in tab order, new-sheet naming, string lookup and displayed text.
 #include "engine/model/workbook.h"
 
+#include <unordered_set>
+
 namespace brintova::engine::model {
 
 Sheet& Workbook::AddSheet(std::u16string name, SheetKind kind) {
@@ -14,6 +16,7 @@ Sheet& Workbook::InsertSheet(std::size_t position, std::u16string name) {
                            std::make_unique<Sheet>(std::move(name), SheetKind::kWorksheet));
   (*it)->set_changed(true);
   structure_changed_ = true;
+  activated_ = it->get();
   return **it;
 }
 
@@ -25,17 +28,15 @@ std::size_t Workbook::IndexOf(const Sheet& sheet) const {
 }
 
 std::u16string Workbook::NextSheetName() const {
+  // One pass over the names: with 100,000 sheets named Sheet1, Sheet2, ... trying each
+  // candidate against every name would take 10^10 comparisons.
+  std::unordered_set<std::u16string> taken;
+  taken.reserve(sheets_.size());
+  for (const auto& sheet : sheets_) taken.insert(FoldSheetName(sheet->name()));
   for (std::size_t n = 1;; ++n) {
     std::u16string name = u"Sheet";
     for (char c : std::to_string(n)) name.push_back(static_cast<char16_t>(c));
-    bool taken = false;
-    for (const auto& sheet : sheets_) {
-      if (SameSheetName(sheet->name(), name)) {
-        taken = true;
-        break;
-      }
-    }
-    if (!taken) return name;
+    if (!taken.contains(FoldSheetName(name))) return name;
   }
 }
 
@@ -91,6 +92,12 @@ char16_t FoldCase(char16_t c) {
   return c;
 }
 }  // namespace
+
+std::u16string FoldSheetName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
+}
 
 bool SameSheetName(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;

@@ -19,11 +19,11 @@
 // How a writer walks one:
 //   for each sheet in sheets() (tab order): name(), kind(), visibility(); when the source is an
 //   Office Open XML package and !sheet.changed() and !sheet.part_name().empty(), copy that part
-//   (and everything it relates to) byte for byte from source().path; otherwise write the sheet
-//   from its cells: for (auto& [row, cells] : sheet.rows()) for (const Cell& c : cells) ...,
-//   string text via CellString(sheet, cell), style c.style (styles() holds the number format
-//   code and the file style it derives from). structure_changed() says the sheet list or
-//   names changed (workbook part must be regenerated); styles().original_style_count() says
+//   (and everything it relates to) byte for byte from source().package_bytes; otherwise write
+//   the sheet from its cells: for (auto& [row, cells] : sheet.rows()) for (const Cell& c :
+//   cells) ..., string text via CellString(sheet, cell), style c.style (styles() holds the
+//   number format code and the file style it derives from). structure_changed() says the sheet list
+//   or names changed (workbook part must be regenerated); styles().original_style_count() says
 //   which styles were added since opening.
 //
 // Displayed text (what a user sees in a cell) comes from DisplayedText() below.
@@ -69,6 +69,10 @@ struct Source {
   std::u16string path;  // empty for a new workbook
   SourceKind kind = SourceKind::kNew;
   PackageFacts package;  // Office Open XML sources only
+  // The package file exactly as it was read when the workbook was opened (Office Open XML
+  // sources only): a save copies the untouched parts from these bytes and never reads the path
+  // again, so a source moved, edited or deleted since opening changes nothing.
+  std::shared_ptr<const std::string> package_bytes;
 };
 
 struct DefinedName {
@@ -99,8 +103,12 @@ class Workbook {
   const Sheet& sheet(std::size_t index) const { return *sheets_[index]; }
   // Appends a sheet (readers).
   Sheet& AddSheet(std::u16string name, SheetKind kind);
-  // Inserts a new empty worksheet at 0-based `position` and marks the structure changed.
+  // Inserts a new empty worksheet at 0-based `position`, marks the structure changed and makes
+  // it the active sheet, as inserting a sheet does in the application.
   Sheet& InsertSheet(std::size_t position, std::u16string name);
+  // The sheet made active since opening (the last one inserted); nullptr when the file's own
+  // active sheet still is.
+  const Sheet* activated_sheet() const { return activated_; }
   // The 0-based position of a sheet, or SheetCount() when it is not in this workbook.
   std::size_t IndexOf(const Sheet& sheet) const;
   // The first of "Sheet1", "Sheet2", ... that no sheet has, compared case-insensitively.
@@ -116,6 +124,11 @@ class Workbook {
 
   // The text of a string cell (shared or owned); empty for other cells.
   std::u16string_view CellString(const Sheet& sheet, const Cell& cell) const;
+
+  // What the reader could not take in while it read the rest (rows past the grid's last row in a
+  // text file, say), as messages naming the file and what was left out.
+  std::vector<std::u16string>& load_failures() { return load_failures_; }
+  const std::vector<std::u16string>& load_failures() const { return load_failures_; }
 
   // True when sheets were added, removed, renamed or reordered since opening.
   bool structure_changed() const { return structure_changed_; }
@@ -145,6 +158,8 @@ class Workbook {
   bool structure_changed_ = false;
   std::uint64_t formulas_without_result_ = 0;
   ResultsSource results_source_;
+  const Sheet* activated_ = nullptr;
+  std::vector<std::u16string> load_failures_;
 };
 
 // The text the application shows for a cell: the value rendered through its style's number
@@ -155,5 +170,8 @@ void DisplayedText(const Workbook& book, const Sheet& sheet, const Cell* cell, s
 // Case-insensitive comparison of sheet names (ASCII and the Latin-1/Latin Extended letters the
 // application folds alike are enough for the names it generates and checks).
 bool SameSheetName(std::u16string_view a, std::u16string_view b);
+// The name with its letters folded as SameSheetName folds them: equal for names it calls the
+// same, so names can be hashed.
+std::u16string FoldSheetName(std::u16string_view name);
 
 }  // namespace brintova::engine::model

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/model/workbook.h"
+#include "platform/text.h"
 
 namespace brintova::engine::model {
 namespace {
@@ -103,6 +104,33 @@ TEST(Workbook, NewSheetNamesTakeTheFirstFreeNumberIgnoringCase) {
   EXPECT_FALSE(book.sheet(1).changed());
   EXPECT_TRUE(SameSheetName(u"Ärger", u"äRGER"));
   EXPECT_FALSE(SameSheetName(u"Sheet1", u"Sheet1 "));
+}
+
+TEST(Workbook, NewSheetNamesSkipEveryNameTakenInAnyCase) {
+  Workbook book;
+  for (int n = 1; n <= 300; ++n) {
+    book.AddSheet((n % 2 ? u"sheet" : u"SHEET") + ToUtf16(std::to_string(n)),
+                  SheetKind::kWorksheet);
+  }
+  EXPECT_EQ(book.NextSheetName(), u"Sheet301");
+  EXPECT_EQ(FoldSheetName(u"Ärger"), FoldSheetName(u"äRGER"));
+  EXPECT_NE(FoldSheetName(u"Sheet1"), FoldSheetName(u"Sheet1 "));
+}
+
+TEST(StringPool, KeepsALongTextOnceHoweverOftenItIsWritten) {
+  StringPool pool;
+  const std::u16string long_text(40000, u'x');
+  std::u16string other = long_text;
+  other.back() = u'y';
+  const std::uint32_t first = pool.AddShared(long_text);
+  EXPECT_EQ(pool.AddShared(long_text), first);
+  const std::uint32_t different = pool.AddShared(other);
+  EXPECT_NE(different, first);
+  EXPECT_EQ(pool.Get(first), long_text);
+  EXPECT_EQ(pool.Get(different), other);
+  EXPECT_EQ(pool.CharCount(), 2 * long_text.size());
+  // Short texts are not looked up: each is its own string.
+  EXPECT_NE(pool.AddShared(u"short"), pool.AddShared(u"short"));
 }
 
 TEST(StyleTable, TextFormatDerivesOneStylePerBaseAndKeepsTheBase) {
