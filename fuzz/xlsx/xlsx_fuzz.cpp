@@ -3,7 +3,8 @@
 // list of parts, each introduced by a line "#=<part name>", packed here into a stored zip with
 // correct checksums, so that mutations reach the XML parsers instead of failing the CRC.
 // A workbook that reads is rendered cell by cell, then saved with a result sheet added, and the
-// saved file must read again.
+// saved file must read again. The reader runs under a package budget scaled to the fuzzer's
+// memory.
 #include <unistd.h>
 #include <zip.h>
 
@@ -21,14 +22,18 @@
 
 namespace {
 
+using brintova::engine::package::ReadLimits;
 using brintova::engine::package::ReadResult;
-using brintova::engine::package::ZipLimits;
 
-// Small enough that libFuzzer's memory limit is never what stops an input.
-ZipLimits FuzzLimits() {
-  ZipLimits limits;
-  limits.max_part_bytes = std::uint64_t{16} << 20;
-  limits.ratio_floor_bytes = std::uint64_t{1} << 20;
+// The package budget scaled down so that libFuzzer's memory limit is never what stops an
+// input: the reader's own refusal must come first.
+ReadLimits FuzzLimits() {
+  ReadLimits limits;
+  limits.zip.max_part_bytes = std::uint64_t{16} << 20;
+  limits.zip.ratio_floor_bytes = std::uint64_t{1} << 20;
+  limits.zip.max_package_bytes = std::uint64_t{32} << 20;
+  limits.max_cells = std::uint64_t{1} << 20;
+  limits.max_formats = std::uint64_t{1} << 16;
   return limits;
 }
 
@@ -83,12 +88,9 @@ bool PackParts(std::string_view text, std::string& zip_bytes) {
   return read;
 }
 
-// Adds a result sheet as a run does, saves, and reads the saved file back.
-void SaveAndReopen(brintova::engine::model::Workbook& book, const std::string& zip_bytes) {
-  static brintova::fuzz::MemoryFile source;
-  const std::string source_path =
-      source.Write(reinterpret_cast<const std::uint8_t*>(zip_bytes.data()), zip_bytes.size());
-  book.source().path = brintova::TextFromNativePath(source_path);
+// Adds a result sheet as a run does, saves (from the bytes the workbook keeps), and reads the
+// saved file back.
+void SaveAndReopen(brintova::engine::model::Workbook& book) {
   book.source().kind = brintova::engine::model::SourceKind::kXlsx;
   namespace model = brintova::engine::model;
   model::Sheet& results = book.InsertSheet(0, book.NextSheetName());
@@ -113,7 +115,7 @@ void SaveAndReopen(brintova::engine::model::Workbook& book, const std::string& z
   } catch (const brintova::Failure&) {
     return;  // a refusal with a reason is an answer
   }
-  const ReadResult again = brintova::engine::package::ReadXlsxFile(target);
+  const ReadResult again = brintova::engine::package::ReadXlsxFile(target, FuzzLimits());
   std::remove(target.c_str());
   if (!again.ok()) {
     std::fprintf(stderr, "the saved workbook does not read again: %s\n",
@@ -140,6 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   brintova::fuzz::VisitWorkbook(*result.workbook);
-  SaveAndReopen(*result.workbook, zip_bytes);
+  SaveAndReopen(*result.workbook);
   return 0;
 }

@@ -25,12 +25,12 @@ class ContentTypesHandler : public XmlHandler {
       : defaults_(defaults), overrides_(overrides) {}
   void Start(std::string_view name, const XmlAttributes& attributes) override {
     const char* type = attributes.Get("ContentType");
-    if (type == nullptr) return;
-    if (name == "Default") {
+    if (type == nullptr || path().depth() != 2) return;
+    if (name == "Default" && path().Is({"Types", "Default"})) {
       if (const char* extension = attributes.Get("Extension")) {
         defaults_[Lower(extension)] = type;
       }
-    } else if (name == "Override") {
+    } else if (name == "Override" && path().Is({"Types", "Override"})) {
       if (const char* part = attributes.Get("PartName")) {
         std::string_view p(part);
         if (!p.empty() && p[0] == '/') p.remove_prefix(1);

@@ -1,6 +1,8 @@
 // Reading .rels parts and resolving their targets.
 #include "engine/package/relationships.h"
 
+#include <unordered_set>
+
 #include "engine/package/read_error.h"
 #include "engine/package/xml_reader.h"
 #include "engine/package/zip_reader.h"
@@ -14,7 +16,7 @@ class RelationshipsHandler : public XmlHandler {
   RelationshipsHandler(std::string_view source, std::vector<Relationship>& out)
       : source_(source), out_(out) {}
   void Start(std::string_view name, const XmlAttributes& attributes) override {
-    if (name != "Relationship") return;
+    if (name != "Relationship" || !path().Is({"Relationships", "Relationship"})) return;
     const char* id = attributes.Get("Id");
     const char* type = attributes.Get("Type");
     const char* target = attributes.Get("Target");
@@ -25,6 +27,10 @@ class RelationshipsHandler : public XmlHandler {
     r.type = type;
     r.external = mode != nullptr && std::string_view(mode) == "External";
     r.target = r.external ? std::string(target) : ResolveTarget(source_, target);
+    // Which of two relationships an id means cannot be told: the part is damaged.
+    if (!ids_.insert(r.id).second) {
+      throw ReadError{"it gives two relationships the id \"" + r.id + "\""};
+    }
     out_.push_back(std::move(r));
   }
   void End(std::string_view) override {}
@@ -32,6 +38,7 @@ class RelationshipsHandler : public XmlHandler {
  private:
   std::string_view source_;
   std::vector<Relationship>& out_;
+  std::unordered_set<std::string> ids_;
 };
 
 int HexValue(char c) {

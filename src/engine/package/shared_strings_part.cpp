@@ -1,6 +1,7 @@
 // Reading the shared-string table.
 #include "engine/package/shared_strings_part.h"
 
+#include "engine/model/cell.h"
 #include "engine/package/zip_reader.h"
 
 namespace brintova::engine::package {
@@ -18,25 +19,26 @@ class SharedStringsHandler : public XmlHandler {
  public:
   explicit SharedStringsHandler(model::StringPool& pool) : pool_(pool) {}
   void Start(std::string_view name, const XmlAttributes& attributes) override {
-    if (name == "sst") {
+    if (in_item_) {
+      collector_.Start(name, path().InMain());
+    } else if (path().depth() == 1 && name == "sst" && path().InMain()) {
       // A count only reserves room; it is capped because a file may claim any number.
       if (const char* unique = attributes.Get("uniqueCount")) {
         const long long n = std::atoll(unique);
         if (n > 0) pool_.Reserve(static_cast<std::size_t>(std::min(n, 1LL << 20)));
       }
-    } else if (name == "si") {
+    } else if (path().depth() == 2 && name == "si" && path().Is({"sst", "si"})) {
       in_item_ = true;
-    } else if (in_item_) {
-      collector_.Start(name);
     }
   }
-  void End(std::string_view name) override {
-    if (name == "si") {
+  void End(std::string_view) override {
+    if (!in_item_) return;
+    if (path().depth() == 2) {
       in_item_ = false;
       collector_.Take(text_);
       pool_.Add(text_);
-    } else if (in_item_) {
-      collector_.End(name);
+    } else {
+      collector_.End();
     }
   }
   void Text(std::string_view text) override {
@@ -76,9 +78,11 @@ void StringItemCollector::Take(std::u16string& out) {
   out.clear();
   AppendUtf8(out, utf8_);
   DecodeEscapes(out);
+  model::CutCellText(out);
   utf8_.clear();
-  phonetic_depth_ = 0;
-  in_text_ = false;
+  depth_ = 0;
+  text_depth_ = 0;
+  in_run_ = false;
 }
 
 void ReadSharedStringsPart(const ZipReader& zip, std::string_view part_name,

@@ -5,8 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "engine/package/read_error.h"
 #include "engine/package/xml_reader.h"
 #include "engine/package/zip_reader.h"
+#include "platform/text.h"
 
 namespace brintova::engine::package {
 
@@ -18,12 +20,17 @@ std::uint32_t ParseId(const char* text) {
   return id;
 }
 
+// Only the number formats of <numFmts> and the cell formats of <cellXfs> count: the formats
+// of differential styles (<dxfs>) and anything in an extension list have other places.
 class StylesHandler : public XmlHandler {
  public:
-  explicit StylesHandler(model::StyleTable& styles) : styles_(styles) {}
+  StylesHandler(model::StyleTable& styles, std::uint64_t max_entries)
+      : styles_(styles), max_entries_(max_entries) {}
 
   void Start(std::string_view name, const XmlAttributes& attributes) override {
-    if (name == "numFmt") {
+    if (path().depth() != 3) return;
+    if (name == "numFmt" && path().Is({"styleSheet", "numFmts", "numFmt"})) {
+      Count();
       const char* code = attributes.Get("formatCode");
       // An empty code would hide every value it formats; it is read as no code at all, so a
       // built-in id keeps its own code (General for 0) and any other id shows General.
@@ -31,16 +38,13 @@ class StylesHandler : public XmlHandler {
       std::u16string text;
       AppendUtf8(text, code);
       styles_.AddFormat(ParseId(attributes.Get("numFmtId")), text);
-    } else if (name == "cellXfs") {
-      in_cell_xfs_ = true;
-    } else if (name == "xf" && in_cell_xfs_) {
+    } else if (name == "xf" && path().Is({"styleSheet", "cellXfs", "xf"})) {
+      Count();
       // numFmtId applies whatever applyNumberFormat says: the application shows it either way.
       xf_ids_.push_back(ParseId(attributes.Get("numFmtId")));
     }
   }
-  void End(std::string_view name) override {
-    if (name == "cellXfs") in_cell_xfs_ = false;
-  }
+  void End(std::string_view) override {}
 
   // Styles are made after the whole part is read: a producer may put numFmts after cellXfs.
   void Finish() {
@@ -50,15 +54,24 @@ class StylesHandler : public XmlHandler {
   }
 
  private:
+  void Count() {
+    if (++entries_ > max_entries_) {
+      throw ReadError{"it holds more than " + GroupedDecimal(max_entries_) +
+                      " cell and number formats, the most this program reads for one workbook"};
+    }
+  }
+
   model::StyleTable& styles_;
+  std::uint64_t max_entries_;
+  std::uint64_t entries_ = 0;
   std::vector<std::uint32_t> xf_ids_;
-  bool in_cell_xfs_ = false;
 };
 
 }  // namespace
 
-void ReadStylesPart(const ZipReader& zip, std::string_view part_name, model::StyleTable& styles) {
-  StylesHandler handler(styles);
+void ReadStylesPart(const ZipReader& zip, std::string_view part_name, model::StyleTable& styles,
+                    std::uint64_t max_entries) {
+  StylesHandler handler(styles, max_entries);
   ParseXmlPart(zip, part_name, handler);
   handler.Finish();
 }

@@ -2,6 +2,7 @@
 // refer to them. Fonts, fills and borders are left to the writer, which copies the part.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "engine/model/style_table.h"
@@ -10,7 +11,9 @@ namespace brintova::engine::package {
 
 class ZipReader;
 
-// Fills `styles` (replacing its styles). Throws ReadError when the part is not valid XML.
-void ReadStylesPart(const ZipReader& zip, std::string_view part_name, model::StyleTable& styles);
+// Fills `styles` (replacing its styles). Throws ReadError when the part is not valid XML or
+// holds more than `max_entries` cell and number formats together.
+void ReadStylesPart(const ZipReader& zip, std::string_view part_name, model::StyleTable& styles,
+                    std::uint64_t max_entries);
 
 }  // namespace brintova::engine::package

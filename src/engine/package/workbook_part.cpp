@@ -17,27 +17,30 @@ bool XmlBoolean(const char* value) {
 
 namespace {
 
+// Elements count only in their own place: a <sheet> inside an extension list is no sheet.
 class WorkbookHandler : public XmlHandler {
  public:
   explicit WorkbookHandler(WorkbookPart& out) : out_(out) {}
 
   void Start(std::string_view name, const XmlAttributes& attributes) override {
-    if (name == "workbookPr") {
+    if (path().depth() == 2 && name == "workbookPr" && path().Is({"workbook", "workbookPr"})) {
       out_.date1904 = XmlBoolean(attributes.Get("date1904"));
-    } else if (name == "sheet") {
+    } else if (path().depth() == 3 && name == "sheet" &&
+               path().Is({"workbook", "sheets", "sheet"})) {
       SheetEntry entry;
       if (const char* sheet_name = attributes.Get("name")) AppendUtf8(entry.name, sheet_name);
       if (const char* id = attributes.Get("sheetId")) {
         std::from_chars(id, id + std::strlen(id), entry.sheet_id);
       }
-      if (const char* rid = attributes.GetPrefixed("id")) entry.relationship_id = rid;
+      if (const char* rid = attributes.GetRelationshipId()) entry.relationship_id = rid;
       if (const char* state = attributes.Get("state")) {
         const std::string_view s(state);
         if (s == "hidden") entry.visibility = model::Visibility::kHidden;
         if (s == "veryHidden") entry.visibility = model::Visibility::kVeryHidden;
       }
       out_.sheets.push_back(std::move(entry));
-    } else if (name == "definedName") {
+    } else if (path().depth() == 3 && name == "definedName" &&
+               path().Is({"workbook", "definedNames", "definedName"})) {
       in_name_ = true;
       model::DefinedName defined;
       if (const char* n = attributes.Get("name")) AppendUtf8(defined.name, n);
@@ -48,11 +51,17 @@ class WorkbookHandler : public XmlHandler {
       out_.names.push_back(std::move(defined));
     }
   }
-  void End(std::string_view name) override {
-    if (name == "definedName") in_name_ = false;
+  void End(std::string_view) override {
+    if (path().depth() == 3) in_name_ = false;
   }
   void Text(std::string_view text) override {
-    if (in_name_) AppendUtf8(out_.names.back().formula, text);
+    // A formula holds at most 8,192 characters; more is kept to the cell's limit, no further.
+    if (!in_name_ || path().depth() != 3) return;
+    std::u16string& formula = out_.names.back().formula;
+    if (formula.size() < model::kMaxCellText) {
+      AppendUtf8(formula, text);
+      model::CutCellText(formula);
+    }
   }
 
  private:

@@ -10,6 +10,7 @@
 #include "engine/package/shared_strings_part.h"
 #include "engine/package/xml_reader.h"
 #include "engine/package/zip_reader.h"
+#include "platform/text.h"
 
 namespace brintova::engine::package {
 
@@ -62,59 +63,57 @@ std::optional<double> ParseNumber(std::string_view text) {
   return value;
 }
 
+// An attribute's text in a message, cut short: a file may write anything there.
+std::string Shown(const char* text) {
+  const std::string_view all(text);
+  return all.size() <= 32 ? std::string(all) : std::string(all.substr(0, 32)) + "...";
+}
+
+// Elements count only in their own place: rows in <sheetData>, cells in rows, values in cells,
+// each in the part's main namespace. Cells in an extension list, or in another namespace, are
+// none of the sheet's.
 class WorksheetHandler : public XmlHandler {
  public:
-  WorksheetHandler(model::Workbook& book, model::Sheet& sheet)
-      : book_(book), sheet_(sheet), shared_count_(book.shared_strings().Count()) {}
+  WorksheetHandler(model::Workbook& book, model::Sheet& sheet, CellBudget& budget)
+      : book_(book), sheet_(sheet), budget_(budget), shared_count_(book.shared_strings().Count()) {}
 
   void Start(std::string_view name, const XmlAttributes& attributes) override {
-    if (in_cell_) {
-      if (name == "v") {
-        in_value_ = true;
-        has_value_ = true;
-      } else if (name == "f") {
-        has_formula_ = true;
-      } else if (name == "is") {
-        in_inline_ = true;
-      } else if (in_inline_) {
-        inline_text_.Start(name);
-      }
-      return;
-    }
-    if (name == "c") {
-      StartCell(attributes);
-    } else if (name == "row") {
-      const char* r = attributes.Get("r");
-      std::int64_t row = row_ + 1;
-      if (r != nullptr) {
-        row = 0;
-        std::from_chars(r, r + std::strlen(r), row);
-        if (row < 1) row = row_ + 1;
-      }
-      if (row > model::kMaxRows) {
-        throw ReadError{"row " + std::to_string(row) + " lies past the last row of the grid (" +
-                        std::to_string(model::kMaxRows) + ")"};
-      }
-      row_ = static_cast<std::int32_t>(row);
-      column_ = 0;
+    const std::size_t depth = path().depth();
+    if (depth > 5) {
+      if (in_inline_) inline_text_.Start(name, path().InMain());
+    } else if (depth == 5) {
+      if (in_cell_ && path().InMain()) StartCellChild(name);
+    } else if (depth == 4) {
+      if (in_row_ && name == "c" && path().InMain()) StartCell(attributes);
+    } else if (depth == 3) {
+      if (in_sheet_data_ && name == "row" && path().InMain()) StartRow(attributes);
+    } else if (depth == 2) {
+      in_sheet_data_ = name == "sheetData" && path().Is({"worksheet", "sheetData"});
     }
   }
 
-  void End(std::string_view name) override {
-    if (!in_cell_) return;
-    if (name == "c") {
-      FinishCell();
-    } else if (name == "v") {
+  void End(std::string_view) override {
+    const std::size_t depth = path().depth();
+    if (depth > 5) {
+      if (in_inline_) inline_text_.End();
+    } else if (depth == 5) {
       in_value_ = false;
-    } else if (name == "is") {
       in_inline_ = false;
-    } else if (in_inline_) {
-      inline_text_.End(name);
+    } else if (depth == 4) {
+      if (in_cell_) FinishCell();
+    } else if (depth == 3) {
+      in_row_ = false;
+    } else if (depth == 2) {
+      in_sheet_data_ = false;
     }
   }
 
   void Text(std::string_view text) override {
     if (in_value_) {
+      // Longer than any cell's text or any number: the rest is never looked at.
+      if (value_.size() + text.size() > StringItemCollector::kMaxItemBytes) {
+        text = text.substr(0, StringItemCollector::kMaxItemBytes - value_.size());
+      }
       value_.append(text);
     } else if (in_inline_) {
       inline_text_.Text(text);
@@ -122,10 +121,53 @@ class WorksheetHandler : public XmlHandler {
   }
 
  private:
+  void StartRow(const XmlAttributes& attributes) {
+    in_row_ = true;
+    column_ = 0;
+    std::int64_t row = row_ + 1;
+    if (const char* r = attributes.Get("r")) {
+      std::int64_t written = 0;
+      const auto parsed = std::from_chars(r, r + std::strlen(r), written);
+      // A number too large for 64 bits lies past the grid as surely as 1048577 does.
+      if (parsed.ec == std::errc::result_out_of_range) {
+        const std::size_t digits = static_cast<std::size_t>(parsed.ptr - r);
+        throw ReadError{"row " + std::string(r, std::min<std::size_t>(digits, 24)) +
+                        (digits > 24 ? "..." : "") + " lies past the last row of the grid (" +
+                        std::to_string(model::kMaxRows) + ")"};
+      }
+      if (parsed.ec == std::errc() && written >= 1) row = written;
+    }
+    if (row > model::kMaxRows) {
+      throw ReadError{"row " + std::to_string(row) + " lies past the last row of the grid (" +
+                      std::to_string(model::kMaxRows) + ")"};
+    }
+    row_ = static_cast<std::int32_t>(row);
+  }
+
+  void StartCellChild(std::string_view name) {
+    if (name == "v") {
+      // Which of two values the cell holds cannot be told: the part is damaged.
+      if (seen_value_) {
+        throw ReadError{"cell " + model::CellReference(cell_row_, column_) +
+                        " holds two values (<v>)"};
+      }
+      seen_value_ = in_value_ = true;
+    } else if (name == "f") {
+      has_formula_ = true;
+    } else if (name == "is") {
+      if (seen_inline_) {
+        throw ReadError{"cell " + model::CellReference(cell_row_, column_) +
+                        " holds two inline strings (<is>)"};
+      }
+      seen_inline_ = in_inline_ = true;
+    }
+  }
+
   void StartCell(const XmlAttributes& attributes) {
     in_cell_ = true;
     has_formula_ = false;
-    has_value_ = false;
+    seen_value_ = false;
+    seen_inline_ = false;
     value_.clear();
     style_ = 0;
     type_ = ValueType::kNumber;
@@ -134,27 +176,27 @@ class WorksheetHandler : public XmlHandler {
     const char* t = nullptr;
     // One pass over the attributes, by local name: this runs once per cell.
     for (const char** p = attributes.pairs(); p[0] != nullptr; p += 2) {
-      const std::string_view name = LocalName(p[0]);
+      const std::string_view name(p[0]);  // unqualified: no namespace, no colon
       if (name.size() != 1) continue;
       if (name[0] == 'r') r = p[1];
       if (name[0] == 's') s = p[1];
       if (name[0] == 't') t = p[1];
     }
-    if (row_ == 0) row_ = 1;  // a cell outside any <row>
     std::int64_t row = row_;
     std::int64_t column = column_ + 1;
     if (r != nullptr) {
       const auto ref = model::ParseCellReference(r);
-      if (!ref)
-        throw ReadError{"a cell has the reference \"" + std::string(r) + "\", which names no cell"};
+      if (!ref) {
+        throw ReadError{"a cell has the reference \"" + Shown(r) + "\", which names no cell"};
+      }
       column = ref->column;
       if (ref->has_row) row = ref->row;
       if (row < 1) {
-        throw ReadError{"a cell has the reference \"" + std::string(r) +
+        throw ReadError{"a cell has the reference \"" + Shown(r) +
                         "\", which is not a cell: rows are numbered from 1"};
       }
       if (row > model::kMaxRows || column > model::kMaxColumns) {
-        throw ReadError{"cell " + std::string(r) + " lies past the grid (the last cell is XFD" +
+        throw ReadError{"cell " + Shown(r) + " lies past the grid (the last cell is XFD" +
                         std::to_string(model::kMaxRows) + ")"};
       }
     } else if (column > model::kMaxColumns) {
@@ -170,8 +212,7 @@ class WorksheetHandler : public XmlHandler {
       // the file's first style would lend the cell whatever number format that style has.
       const char* end = s + std::strlen(s);
       const auto parsed = std::from_chars(s, end, style_);
-      if (parsed.ec != std::errc() || parsed.ptr != end ||
-          style_ >= book_.styles().StyleCount()) {
+      if (parsed.ec != std::errc() || parsed.ptr != end || style_ >= book_.styles().StyleCount()) {
         style_ = model::StyleTable::kMissingStyle;
       }
     }
@@ -208,7 +249,7 @@ class WorksheetHandler : public XmlHandler {
       }
       case ValueType::kFormulaString:
         // An empty <v> is a stored result here: the formula gave the empty text.
-        if (value_.empty() && !(has_formula_ && has_value_)) break;
+        if (value_.empty() && !(has_formula_ && seen_value_)) break;
         OwnedText(column, value_);
         return;
       case ValueType::kInlineString: {
@@ -223,13 +264,16 @@ class WorksheetHandler : public XmlHandler {
       case ValueType::kBoolean: {
         const std::string_view v = Trim(value_);
         if (v.empty()) break;
-        Put(Cell::Boolean(column, v == "1" || v == "true" || v == "TRUE", style_));
+        // Any number but zero is TRUE, as the application reads it.
+        const auto number = ParseNumber(v);
+        Put(Cell::Boolean(column, number ? *number != 0 : (v == "true" || v == "TRUE"), style_));
         return;
       }
       case ValueType::kError: {
         if (value_.empty()) break;
         std::u16string text;
         AppendUtf8(text, Trim(value_));
+        model::CutCellText(text);
         if (const auto error = numfmt::ParseErrorText(text)) {
           Put(Cell::Error(column, *error, style_));
         } else {
@@ -257,6 +301,7 @@ class WorksheetHandler : public XmlHandler {
   void Owned(std::int32_t column, std::string_view utf8) {
     text_.clear();
     AppendUtf8(text_, utf8);
+    model::CutCellText(text_);
     Put(Cell::OwnedString(column, sheet_.strings().Add(text_), style_));
   }
 
@@ -265,22 +310,33 @@ class WorksheetHandler : public XmlHandler {
     text_.clear();
     AppendUtf8(text_, utf8);
     DecodeEscapes(text_);
+    model::CutCellText(text_);
     Put(Cell::OwnedString(column, sheet_.strings().Add(text_), style_));
   }
 
-  void Put(const Cell& cell) { sheet_.Append(cell_row_, cell); }
+  void Put(const Cell& cell) {
+    if (++budget_.cells > budget_.max_cells) {
+      throw ReadError{"the workbook holds more than " + GroupedDecimal(budget_.max_cells) +
+                      " cells, the most this program reads for one workbook"};
+    }
+    sheet_.Append(cell_row_, cell);
+  }
 
   model::Workbook& book_;
   model::Sheet& sheet_;
+  CellBudget& budget_;
   const std::uint32_t shared_count_;
   std::int32_t row_ = 0;
   std::int32_t column_ = 0;
   std::int32_t cell_row_ = 0;
+  bool in_sheet_data_ = false;
+  bool in_row_ = false;
   bool in_cell_ = false;
   bool in_value_ = false;
   bool in_inline_ = false;
+  bool seen_value_ = false;  // a <v> element, even an empty one
+  bool seen_inline_ = false;
   bool has_formula_ = false;
-  bool has_value_ = false;  // a <v> element, even an empty one
   std::uint32_t style_ = 0;
   ValueType type_ = ValueType::kNumber;
   std::string value_;
@@ -365,8 +421,8 @@ std::optional<double> SerialFromIsoDate(std::string_view text, bool date1904) {
 }
 
 void ReadWorksheetPart(const ZipReader& zip, std::string_view part_name, model::Workbook& book,
-                       model::Sheet& sheet) {
-  WorksheetHandler handler(book, sheet);
+                       model::Sheet& sheet, CellBudget& budget) {
+  WorksheetHandler handler(book, sheet, budget);
   ParseXmlPart(zip, part_name, handler);
 }
 

@@ -3,6 +3,7 @@
 // cells themselves.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -12,10 +13,16 @@ namespace brintova::engine::package {
 
 class ZipReader;
 
-// Fills `sheet`. Throws ReadError naming the part and cell when the part is not valid XML or a
-// cell lies past the grid.
+// The cells read from one workbook so far, against the most it may hold.
+struct CellBudget {
+  std::uint64_t max_cells = 0;
+  std::uint64_t cells = 0;
+};
+
+// Fills `sheet`. Throws ReadError naming the part and cell when the part is not valid XML, a
+// cell lies past the grid or holds two values, or the budget runs out.
 void ReadWorksheetPart(const ZipReader& zip, std::string_view part_name, model::Workbook& book,
-                       model::Sheet& sheet);
+                       model::Sheet& sheet, CellBudget& budget);
 
 // The serial number of an ISO 8601 date or date-time ("2021-03-04", "2021-03-04T10:20:30",
 // "10:20:30") in the given date system; nullopt when the text is not one.

@@ -7,11 +7,34 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 
 #include "engine/package/read_error.h"
 #include "engine/package/zip_reader.h"
 
 namespace brintova::engine::package {
+
+void XmlPath::Push(std::string_view local, bool main) {
+  if (depth_ < kTracked) {
+    levels_[depth_].local.assign(local);
+    levels_[depth_].main = main;
+  }
+  ++depth_;
+}
+
+bool XmlPath::Within(std::initializer_list<std::string_view> names) const {
+  if (names.size() > depth_ || names.size() > kTracked) return false;
+  std::size_t level = 0;
+  for (const std::string_view name : names) {
+    if (!levels_[level].main || levels_[level].local != name) return false;
+    ++level;
+  }
+  return true;
+}
+
+bool XmlPath::Is(std::initializer_list<std::string_view> names) const {
+  return names.size() == depth_ && Within(names);
+}
 
 const char* XmlAttributes::Get(std::string_view name) const {
   for (const char** p = pairs_; p[0] != nullptr; p += 2) {
@@ -26,6 +49,22 @@ const char* XmlAttributes::GetPrefixed(std::string_view local) const {
     if (name.find(':') != std::string_view::npos && LocalName(name) == local) return p[1];
   }
   return nullptr;
+}
+
+const char* XmlAttributes::GetNamespaced(std::string_view ns, std::string_view local) const {
+  for (const char** p = pairs_; p[0] != nullptr; p += 2) {
+    const std::string_view name(p[0]);
+    if (name.size() == ns.size() + 1 + local.size() && name.starts_with(ns) &&
+        name[ns.size()] == ':' && name.ends_with(local)) {
+      return p[1];
+    }
+  }
+  return nullptr;
+}
+
+const char* XmlAttributes::GetRelationshipId() const {
+  if (const char* id = GetNamespaced(kTransitionalRelationships, "id")) return id;
+  return GetNamespaced(kStrictRelationships, "id");
 }
 
 void AppendUtf8(std::u16string& out, std::string_view utf8) {
@@ -68,10 +107,28 @@ struct ParserDeleter {
 struct Context {
   XML_Parser parser = nullptr;
   XmlHandler* handler = nullptr;
+  XmlPath path;
+  std::string root_namespace;
+  // Where the last event began: the parse has moved past everything before it.
+  long long progress = 0;
   std::string failure;
   bool encrypted = false;
   std::exception_ptr other;
 };
+
+// Expat names elements and attributes "namespace-URI:local" (the separator is ':', so the local
+// name stays after the last colon); a name without a namespace has no colon.
+constexpr XML_Char kNamespaceSeparator = ':';
+
+std::string_view NamespaceOf(std::string_view expanded) {
+  const std::size_t colon = expanded.rfind(kNamespaceSeparator);
+  return colon == std::string_view::npos ? std::string_view() : expanded.substr(0, colon);
+}
+
+void Advance(Context& context) {
+  context.progress = XML_GetCurrentByteIndex(context.parser);
+  context.path.SetEvent(context.progress, XML_GetCurrentByteCount(context.parser));
+}
 
 void Stop(Context& context) { XML_StopParser(context.parser, XML_FALSE); }
 
@@ -92,18 +149,43 @@ void Guard(Context& context, F&& f) {
 
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto& context = *static_cast<Context*>(data);
-  Guard(context, [&] { context.handler->Start(LocalName(name), XmlAttributes(attributes)); });
+  Advance(context);
+  const std::string_view expanded(name);
+  const std::string_view ns = NamespaceOf(expanded);
+  if (context.path.depth() == 0) context.root_namespace.assign(ns);
+  context.path.Push(LocalName(expanded), ns == context.root_namespace);
+  if (context.path.depth() > kMaxXmlDepth) {
+    if (context.failure.empty()) {
+      context.failure = "its elements nest more than " + std::to_string(kMaxXmlDepth) +
+                        " levels deep, which a workbook never does";
+    }
+    Stop(context);
+    return;
+  }
+  Guard(context, [&] { context.handler->Start(LocalName(expanded), XmlAttributes(attributes)); });
 }
 
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
   auto& context = *static_cast<Context*>(data);
+  Advance(context);
   Guard(context, [&] { context.handler->End(LocalName(name)); });
+  context.path.Pop();
 }
 
 void XMLCALL OnText(void* data, const XML_Char* text, int length) {
   auto& context = *static_cast<Context*>(data);
+  Advance(context);
   Guard(context, [&] { context.handler->Text(std::string_view(text, length)); });
 }
+
+void XMLCALL OnComment(void* data, const XML_Char*) { Advance(*static_cast<Context*>(data)); }
+
+void XMLCALL OnInstruction(void* data, const XML_Char*, const XML_Char*) {
+  Advance(*static_cast<Context*>(data));
+}
+
+// White space before and after the root element, the XML declaration and the like.
+void XMLCALL OnOther(void* data, const XML_Char*, int) { Advance(*static_cast<Context*>(data)); }
 
 void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
   auto& context = *static_cast<Context*>(data);
@@ -124,13 +206,17 @@ void XMLCALL OnEntity(void* data, const XML_Char*, int, const XML_Char*, int, co
 class Parse {
  public:
   Parse(std::string_view part_name, XmlHandler& handler) : part_name_(part_name) {
-    parser_.reset(XML_ParserCreate(nullptr));
+    parser_.reset(XML_ParserCreateNS(nullptr, kNamespaceSeparator));
     if (!parser_) throw ReadError{"not enough memory to read part " + part_name_};
     context_.parser = parser_.get();
     context_.handler = &handler;
+    handler.set_path(&context_.path);
     XML_SetUserData(parser_.get(), &context_);
     XML_SetElementHandler(parser_.get(), OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser_.get(), OnText);
+    XML_SetCommentHandler(parser_.get(), OnComment);
+    XML_SetProcessingInstructionHandler(parser_.get(), OnInstruction);
+    XML_SetDefaultHandlerExpand(parser_.get(), OnOther);
     XML_SetStartDoctypeDeclHandler(parser_.get(), OnDoctype);
     XML_SetEntityDeclHandler(parser_.get(), OnEntity);
     XML_SetParamEntityParsing(parser_.get(), XML_PARAM_ENTITY_PARSING_NEVER);
@@ -142,8 +228,18 @@ class Parse {
       const XML_Status status =
           XML_Parse(parser_.get(), data, static_cast<int>(piece), final && piece == size);
       if (status != XML_STATUS_OK) Fail();
+      fed_ += static_cast<long long>(piece);
       data += piece;
       size -= piece;
+      // Expat keeps an unfinished tag whole in memory and looks at it again with every chunk:
+      // a tag that never ends would cost memory and time without bound.
+      if (fed_ - context_.progress > static_cast<long long>(kMaxXmlTokenBytes)) {
+        throw ReadError{"part " + part_name_ + " (line " +
+                        std::to_string(XML_GetCurrentLineNumber(parser_.get())) +
+                        "): one tag, comment or instruction runs past " +
+                        std::to_string(kMaxXmlTokenBytes >> 20) +
+                        " MB, which a workbook never holds"};
+      }
       if (size == 0) break;
     }
   }
@@ -151,6 +247,7 @@ class Parse {
  private:
   [[noreturn]] void Fail() {
     if (context_.other) std::rethrow_exception(context_.other);
+    if (XML_GetErrorCode(parser_.get()) == XML_ERROR_NO_MEMORY) throw std::bad_alloc();
     const auto line = XML_GetCurrentLineNumber(parser_.get());
     std::string where = "part " + part_name_ + " (line " + std::to_string(line) + ")";
     if (!context_.failure.empty()) {
@@ -164,6 +261,7 @@ class Parse {
   std::string part_name_;
   std::unique_ptr<XML_ParserStruct, ParserDeleter> parser_;
   Context context_;
+  long long fed_ = 0;
 };
 
 }  // namespace

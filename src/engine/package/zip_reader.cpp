@@ -11,10 +11,12 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "engine/package/read_error.h"
+#include "platform/text.h"
 
 namespace brintova::engine::package {
 
@@ -145,7 +147,18 @@ struct FileCloser {
   void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 
+std::string Megabytes(std::uint64_t bytes) { return GroupedDecimal(bytes >> 20) + " MB"; }
+
 }  // namespace
+
+std::string FoldPartName(std::string_view part_name) {
+  if (!part_name.empty() && part_name.front() == '/') part_name.remove_prefix(1);
+  std::string folded(part_name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
 
 ZipReader::~ZipReader() {
   if (archive_ != nullptr) zip_discard(archive_);
@@ -163,9 +176,14 @@ void ZipReader::OpenFile(const std::string& native_path) {
     }
     ThrowOpenFailure(code, std::string_view(head, got));
   }
+  Index();
 }
 
 void ZipReader::OpenBuffer(const void* data, std::size_t size) {
+  if (size > limits_.max_package_bytes) {
+    throw ReadError{"the file is larger than " + Megabytes(limits_.max_package_bytes) +
+                    ", the most this program reads for one workbook"};
+  }
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* source = zip_source_buffer_create(data, size, 0, &error);
@@ -182,42 +200,112 @@ void ZipReader::OpenBuffer(const void* data, std::size_t size) {
         code, std::string_view(static_cast<const char*>(data), std::min<std::size_t>(size, 4)));
   }
   zip_error_fini(&error);
+  Index();
 }
 
-std::optional<std::uint64_t> ZipReader::Locate(std::string_view part_name) const {
-  if (archive_ == nullptr) return std::nullopt;
-  const std::string name(part_name);
-  zip_int64_t index = zip_name_locate(archive_, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_GUESS);
-  if (index < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(index);
+void ZipReader::OpenBytes(std::shared_ptr<const std::string> bytes) {
+  bytes_ = std::move(bytes);
+  OpenBuffer(bytes_->data(), bytes_->size());
 }
 
-bool ZipReader::Has(std::string_view part_name) const { return Locate(part_name).has_value(); }
+// One pass over the directory: every name folded into a hash table, so that a lookup costs
+// the same with 100,000 parts as with ten, and a name given twice is caught here.
+void ZipReader::Index() {
+  const zip_int64_t count = zip_get_num_entries(archive_, 0);
+  if (count < 0) throw ReadError{"the zip package is damaged (its directory cannot be read)"};
+  names_.reserve(static_cast<std::size_t>(count));
+  by_folded_name_.reserve(static_cast<std::size_t>(count));
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+    if (name == nullptr) {
+      throw ReadError{"the zip package is damaged (entry " + std::to_string(i + 1) +
+                      " has no readable name)"};
+    }
+    names_.emplace_back(name);
+    const std::string& stored = names_.back();
+    if (stored.empty() || stored.back() == '/') continue;  // a folder, not a part
+    const auto [it, added] = by_folded_name_.emplace(FoldPartName(stored), names_.size() - 1);
+    if (!added) {
+      const std::string& first = names_[it->second];
+      if (first == stored) {
+        throw ReadError{"the package holds two parts named " + stored +
+                        " (the zip package is damaged)"};
+      }
+      throw ReadError{"the package holds two parts named " + first + " and " + stored +
+                      ", which differ only in case and so name the same part (the zip "
+                      "package is damaged)"};
+    }
+  }
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive_, i, 0, &stat) == 0 && (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+        stat.encryption_method != ZIP_EM_NONE) {
+      throw ReadError{"part " + names_[i] +
+                      " is locked with a zip password, which spreadsheet programs never do: "
+                      "the package was altered and cannot be read or copied whole"};
+    }
+  }
+}
+
+void ZipReader::CountPackageBytes(std::uint64_t bytes) const {
+  inflated_bytes_ += bytes;
+  if (inflated_bytes_ > limits_.max_package_bytes) {
+    throw ReadError{"its parts unpack to more than " + Megabytes(limits_.max_package_bytes) +
+                    ", the most this program reads for one workbook"};
+  }
+}
+
+std::optional<std::size_t> ZipReader::Find(std::string_view part_name) const {
+  const auto it = by_folded_name_.find(FoldPartName(part_name));
+  if (it == by_folded_name_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::int32_t ZipReader::CompressionMethod(std::size_t index) const {
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive_, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_COMP_METHOD)) {
+    return ZIP_CM_DEFAULT;
+  }
+  return stat.comp_method;
+}
+
+bool ZipReader::IsStored(std::size_t index) const {
+  return CompressionMethod(index) == ZIP_CM_STORE;
+}
 
 void ZipReader::Read(std::string_view part_name,
                      const std::function<void(const char*, std::size_t)>& sink) const {
-  const auto index = Locate(part_name);
+  const auto index = Find(part_name);
   if (!index) throw ReadError{PartText(part_name) + " is missing from the package"};
+  ReadEntry(*index, sink);
+}
+
+void ZipReader::ReadEntry(std::size_t index,
+                          const std::function<void(const char*, std::size_t)>& sink) const {
+  const std::string& part_name = names_[index];
   zip_stat_t stat;
   zip_stat_init(&stat);
-  if (zip_stat_index(archive_, *index, 0, &stat) != 0) {
+  if (zip_stat_index(archive_, index, 0, &stat) != 0) {
     throw ReadError{"the zip package is damaged at " + PartText(part_name)};
   }
   if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
     throw ReadError{"This workbook is encrypted with a password", true};
   }
-  if (stat.valid & ZIP_STAT_SIZE) {
+  const bool sized = (stat.valid & ZIP_STAT_SIZE) != 0;
+  if (sized) {
     const std::uint64_t declared_compressed =
         (stat.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(stat.comp_size, 1) : 1;
     if (stat.size > limits_.max_part_bytes ||
         (stat.size > limits_.ratio_floor_bytes &&
          stat.size / declared_compressed > limits_.max_ratio)) {
-      throw ReadError{PartText(part_name) + " claims to inflate to " +
-                      std::to_string(stat.size >> 20) +
-                      " MB; the package is refused as a zip bomb"};
+      throw ReadError{PartText(part_name) + " claims to inflate to " + Megabytes(stat.size) +
+                      "; the package is refused as a zip bomb"};
     }
+    if (inflated_bytes_ + stat.size > limits_.max_package_bytes) CountPackageBytes(stat.size);
   }
-  std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, *index, 0));
+  std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, index, 0));
   if (!file) {
     const int code = zip_error_code_zip(zip_get_error(archive_));
     if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD) {
@@ -239,25 +327,43 @@ void ZipReader::Read(std::string_view part_name,
                       " (its data is truncated or fails its checksum)"};
     }
     total += static_cast<std::uint64_t>(n);
+    // The directory's size is what the checks above were made against: data running past it
+    // would slip by them, so it is refused as soon as it does.
+    if (sized && total > stat.size) {
+      throw ReadError{PartText(part_name) +
+                      " holds more data than its zip entry declares (the zip package is "
+                      "damaged)"};
+    }
     if (total > limits_.max_part_bytes) {
-      throw ReadError{PartText(part_name) + " inflates past " +
-                      std::to_string(limits_.max_part_bytes >> 20) +
-                      " MB; the package is refused as a zip bomb"};
+      throw ReadError{PartText(part_name) + " inflates past " + Megabytes(limits_.max_part_bytes) +
+                      "; the package is refused as a zip bomb"};
     }
     if (total > limits_.ratio_floor_bytes && total / compressed > limits_.max_ratio) {
       throw ReadError{PartText(part_name) + " inflates more than " +
                       std::to_string(limits_.max_ratio) +
                       " times its compressed size; the package is refused as a zip bomb"};
     }
+    CountPackageBytes(static_cast<std::uint64_t>(n));
     return static_cast<std::size_t>(n);
   };
-  const bool large = (stat.valid & ZIP_STAT_SIZE) && stat.size > kPipelineFloor;
-  if (!large) {
-    std::vector<char> buffer(kChunkBytes);
-    while (const std::size_t n = inflate(buffer.data(), buffer.size())) sink(buffer.data(), n);
-    return;
+  bool large = sized && stat.size > kPipelineFloor;
+  if (large) {
+    try {
+      Pipeline(inflate, sink);
+      return;
+    } catch (const std::system_error&) {
+      // No second thread could be started (memory or thread limits): inflate here instead.
+      if (total != 0) throw;
+      large = false;
+    }
   }
-  Pipeline(inflate, sink);
+  if (!large) {
+    // Sized to the part: a workbook of 100,000 small sheets must not pay for a full chunk each.
+    const std::size_t capacity = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(sized ? stat.size + 1 : kChunkBytes, 4096, kChunkBytes));
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    while (const std::size_t n = inflate(buffer.get(), capacity)) sink(buffer.get(), n);
+  }
 }
 
 std::string ZipReader::ReadAll(std::string_view part_name) const {

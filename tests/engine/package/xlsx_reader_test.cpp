@@ -16,7 +16,7 @@ using testing::MakeZip;
 using testing::MinimalWorkbook;
 using testing::WorkbookWithSheetPart;
 
-ReadResult ReadEntries(const testing::Entries& entries, const ZipLimits& limits = {}) {
+ReadResult ReadEntries(const testing::Entries& entries, const ReadLimits& limits = {}) {
   const std::string bytes = MakeZip(entries);
   return ReadXlsxBuffer(bytes.data(), bytes.size(), limits);
 }
@@ -204,8 +204,8 @@ TEST(XlsxReader, RefusesAZipBombByRatioAndByCeiling) {
   EXPECT_NE(by_ratio.error.description.find("zip bomb"), std::string::npos)
       << by_ratio.error.description;
 
-  ZipLimits small;
-  small.max_part_bytes = 1u << 20;
+  ReadLimits small;
+  small.zip.max_part_bytes = 1u << 20;
   const std::string big_sheet = MakeZip(MinimalWorkbook(std::string(2u << 20, ' ')), 1);
   const ReadResult by_ceiling = ReadXlsxBuffer(big_sheet.data(), big_sheet.size(), small);
   ASSERT_FALSE(by_ceiling.ok());
