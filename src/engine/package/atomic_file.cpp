@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/package/zip_writer.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -50,7 +51,7 @@ std::string CreateTemporaryBeside(const std::string& target) {
     }
     if (errno != EEXIST) {
       throw Failure("Cannot save " + Quoted(target) + ": the folder cannot be written (" +
-                    std::strerror(errno) + ").");
+                    DiskErrorText(errno) + ").");
     }
   }
   throw Failure("Cannot save " + Quoted(target) + ": no temporary file could be created.");
@@ -73,7 +74,7 @@ void ReplaceFileAtomically(const std::string& target,
   if (rename(temporary.c_str(), target.c_str()) != 0) {
     const int error = errno;
     unlink(temporary.c_str());
-    throw Failure("Cannot save " + Quoted(target) + ": " + std::strerror(error) + ".");
+    throw Failure("Cannot save " + Quoted(target) + ": " + DiskErrorText(error) + ".");
   }
 }
 

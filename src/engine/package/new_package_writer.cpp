@@ -10,19 +10,19 @@
 namespace brintova::engine::package {
 
 void WriteNewPackage(const model::Workbook& book, const PackageKind& kind,
-                     const std::string& native_target) {
+                     const std::string& native_target, const std::string& shown_target) {
   const PackageNamespaces& ns = TransitionalNamespaces();
-  // The active sheet is the first visible one; a workbook needs one, so the first sheet is
-  // shown when every sheet is hidden.
+  // The active sheet is the one inserted since opening, else the first visible one; a workbook
+  // needs one, so the first sheet is shown when every sheet is hidden.
   std::size_t active = 0;
   bool any_visible = false;
   for (std::size_t i = 0; i < book.SheetCount(); ++i) {
     if (book.sheet(i).visibility() == model::Visibility::kVisible) {
-      active = i;
+      if (!any_visible) active = i;
       any_visible = true;
-      break;
     }
   }
+  if (const model::Sheet* activated = book.activated_sheet()) active = book.IndexOf(*activated);
 
   std::string types =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
@@ -76,7 +76,7 @@ void WriteNewPackage(const model::Workbook& book, const PackageKind& kind,
       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
       "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
 
-  ZipWriter zip(native_target);
+  ZipWriter zip(native_target, shown_target);
   zip.AddPart("[Content_Types].xml", std::move(types));
   zip.AddPart("_rels/.rels", package_rels);
   zip.AddPart("xl/workbook.xml", std::move(workbook));

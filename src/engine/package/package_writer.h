@@ -16,15 +16,16 @@ struct PackageKind {
   bool macro_enabled;
 };
 
-// Writes `book` into a new package at `native_target`, copying from the package it was opened
-// from. Throws Failure when the source cannot be read again, when a sheet of the source was
-// changed or removed (only added sheets can be written into a copy), or when the source holds
-// macros and `kind` cannot carry them.
+// Writes `book` into a new package at `native_target`, copying from the bytes of the package it
+// was opened from (never the file again). A sheet inserted since opening becomes the active and
+// only selected one. Throws Failure naming `shown_target` (the file the user chose) when a
+// sheet of the source was changed or removed (only added sheets can be written into a copy),
+// when the source holds macros and `kind` cannot carry them, or when writing fails.
 void WritePackageFromSource(const model::Workbook& book, const PackageKind& kind,
-                            const std::string& native_target);
+                            const std::string& native_target, const std::string& shown_target);
 
 // Writes `book` as a new package with its values and number formats. Throws Failure.
 void WriteNewPackage(const model::Workbook& book, const PackageKind& kind,
-                     const std::string& native_target);
+                     const std::string& native_target, const std::string& shown_target);
 
 }  // namespace brintova::engine::package

@@ -3,12 +3,15 @@
 #include "engine/package/save_workbook.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "engine/package/atomic_file.h"
 #include "engine/package/package_writer.h"
+#include "engine/package/zip_writer.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -58,11 +61,16 @@ void SaveWorkbookAs(const model::Workbook& book, std::u16string_view path) {
                   "\": a workbook is saved as .xlsx, .xlsm, .xltx or .xltm.");
   }
   RefuseSavingOverSource(target, NativePathFromText(book.source().path));
+  const std::string shown = ToUtf8(path);
   ReplaceFileAtomically(target, [&](const std::string& temporary) {
-    if (FromPackage(book.source().kind)) {
-      WritePackageFromSource(book, *kind, temporary);
-    } else {
-      WriteNewPackage(book, *kind, temporary);
+    try {
+      if (FromPackage(book.source().kind)) {
+        WritePackageFromSource(book, *kind, temporary, shown);
+      } else {
+        WriteNewPackage(book, *kind, temporary, shown);
+      }
+    } catch (const std::bad_alloc&) {
+      throw Failure("Cannot save \"" + shown + "\": there is not enough memory.");
     }
   });
 }
@@ -72,10 +80,12 @@ void SaveSheetAsCsv(const model::Workbook& book, const model::Sheet& sheet,
   const std::string target = NativePathFromText(path);
   RefuseSavingOverSource(target, NativePathFromText(book.source().path));
   ReplaceFileAtomically(target, [&](const std::string& temporary) {
+    errno = 0;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(temporary.c_str(), "wb"),
                                                          &std::fclose);
     const auto refused = [&] {
-      return Failure("Cannot write \"" + ToUtf8(path) + "\": the disk refused the data.");
+      return Failure("Cannot save \"" + ToUtf8(path) + "\": " +
+                     (errno != 0 ? DiskErrorText(errno) : "the disk refused the data") + ".");
     };
     if (!file) throw refused();
     // Row by row, each only up to its last cell that shows a text, and no empty rows after the

@@ -2,6 +2,7 @@
 #include "engine/package/worksheet_writer.h"
 
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 #include "engine/package/xml_writer.h"
@@ -11,8 +12,6 @@
 namespace brintova::engine::package {
 
 namespace {
-
-constexpr std::size_t kMaxCellText = 32767;
 
 void AppendUnsigned(std::string& out, std::uint64_t value) {
   char buffer[24];
@@ -94,6 +93,12 @@ std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& s
           out += "/>";
           continue;
         case model::CellType::kNumber:
+          // A file cannot hold NaN or infinity as a number (other programs read "nan" as 0):
+          // the cell holds what the application shows for them.
+          if (!std::isfinite(cell.number)) {
+            out += " t=\"e\"><v>#NUM!</v></c>";
+            continue;
+          }
           out += "><v>";
           AppendNumber(out, cell.number);
           out += "</v></c>";
@@ -109,7 +114,7 @@ std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& s
         case model::CellType::kSharedString:
         case model::CellType::kOwnedString: {
           const std::u16string_view text = book.CellString(sheet, cell);
-          if (text.size() > kMaxCellText) {
+          if (text.size() > model::kMaxCellText) {
             throw Failure("Cannot save cell " + model::CellReference(row, cell.column) +
                           " of sheet \"" + ToUtf8(sheet.name()) + "\": its text has " +
                           std::to_string(text.size()) +

@@ -1,0 +1,117 @@
+// Finding the selected views of a sheet part by a streaming parse of its head, and removing the
+// mark from exactly those start tags in the part's bytes, leaving everything else as it was.
+#include "engine/package/sheet_selection.h"
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/package/read_error.h"
+#include "engine/package/workbook_part.h"
+#include "engine/package/xml_reader.h"
+#include "engine/package/zip_reader.h"
+
+namespace brintova::engine::package {
+
+namespace {
+
+struct TagRange {
+  long long offset;
+  int size;
+};
+
+// Thrown to end the parse once the views are behind.
+struct ScanDone {};
+
+// The <sheetView> start tags under the root's <sheetViews> that mark the tab selected. The views
+// come before the cells, so the parse stops at the first element after them.
+class SelectionScan : public XmlHandler {
+ public:
+  explicit SelectionScan(std::vector<TagRange>& tags) : tags_(tags) {}
+
+  void Start(std::string_view name, const XmlAttributes& attributes) override {
+    const std::size_t depth = path().depth();
+    if (depth == 2) {
+      if (views_done_ || name == "sheetData") throw ScanDone{};
+      in_views_ = name == "sheetViews" && path().InMain();
+    } else if (depth == 3 && in_views_ && name == "sheetView" && path().InMain()) {
+      for (const char** p = attributes.pairs(); p[0] != nullptr; p += 2) {
+        if (std::string_view(p[0]) == "tabSelected" && XmlBoolean(p[1])) {
+          tags_.push_back({path().event_offset(), path().event_size()});
+        }
+      }
+    }
+  }
+  void End(std::string_view) override {
+    if (path().depth() == 2 && in_views_) {
+      in_views_ = false;
+      views_done_ = true;
+    }
+  }
+
+ private:
+  std::vector<TagRange>& tags_;
+  bool in_views_ = false;
+  bool views_done_ = false;
+};
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A start tag without its tabSelected attribute (and the white space before it).
+std::string WithoutSelected(std::string_view tag) {
+  std::size_t at = 1;
+  while (at < tag.size() && !IsSpace(tag[at]) && tag[at] != '/' && tag[at] != '>') ++at;
+  std::string out(tag.substr(0, at));
+  while (at < tag.size()) {
+    const std::size_t space_begin = at;
+    while (at < tag.size() && IsSpace(tag[at])) ++at;
+    if (at >= tag.size() || tag[at] == '/' || tag[at] == '>') {
+      out.append(tag.substr(space_begin));
+      break;
+    }
+    const std::size_t name_begin = at;
+    while (at < tag.size() && tag[at] != '=' && !IsSpace(tag[at])) ++at;
+    const std::string_view name = tag.substr(name_begin, at - name_begin);
+    while (at < tag.size() && tag[at] != '\'' && tag[at] != '"') ++at;
+    if (at >= tag.size()) return std::string(tag);  // not a tag as expected: left alone
+    const char quote = tag[at];
+    const std::size_t close = tag.find(quote, at + 1);
+    if (close == std::string_view::npos) return std::string(tag);
+    at = close + 1;
+    if (name != "tabSelected") out.append(tag.substr(space_begin, at - space_begin));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> DeselectedSheetPart(const ZipReader& source, std::size_t entry) {
+  std::vector<TagRange> tags;
+  SelectionScan scan(tags);
+  try {
+    ParseXmlPart(source, source.EntryName(entry), scan);
+  } catch (const ScanDone&) {
+  } catch (const ReadError&) {
+    return std::nullopt;  // a part this program cannot read is copied as it stands
+  }
+  if (tags.empty()) return std::nullopt;
+  std::string bytes;
+  source.ReadEntry(entry, [&](const char* data, std::size_t size) { bytes.append(data, size); });
+  // Offsets count the part's bytes; a part in UTF-16 is left as it is.
+  if (bytes.size() >= 2 && (bytes[0] == '\xFF' || bytes[0] == '\xFE')) return std::nullopt;
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t copied = 0;
+  for (const TagRange& tag : tags) {
+    const auto begin = static_cast<std::size_t>(tag.offset);
+    const auto size = static_cast<std::size_t>(tag.size);
+    if (begin < copied || begin + size > bytes.size()) return std::nullopt;
+    out.append(bytes, copied, begin - copied);
+    out += WithoutSelected(std::string_view(bytes).substr(begin, size));
+    copied = begin + size;
+  }
+  out.append(bytes, copied, std::string::npos);
+  return out;
+}
+
+}  // namespace brintova::engine::package

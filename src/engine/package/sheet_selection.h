@@ -1,0 +1,20 @@
+// A sheet's tab is selected when its part says so (<sheetView tabSelected="1">). When a save
+// makes the result sheet the active and selected one, as inserting a sheet does in the
+// application, every other sheet must lose that mark: two selected tabs open as a group, where
+// a change to one sheet is made to all of them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace brintova::engine::package {
+
+class ZipReader;
+
+// The part's bytes with the mark dropped from every selected view, or nullopt when no view of
+// the part is selected (the part is then copied as it is). Only the head of a part that is not
+// selected is read. Throws ReadError when the part cannot be read.
+std::optional<std::string> DeselectedSheetPart(const ZipReader& source, std::size_t entry);
+
+}  // namespace brintova::engine::package
