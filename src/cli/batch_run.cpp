@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "cli/headless_ports.h"
@@ -56,7 +57,12 @@ WorkbookOutcome ProcessWorkbook(engine::EmbeddedServer& server, const RunSetting
   HeadlessShell shell(u"");
   Ports ports{form, dialogs, store, files, shell, server};
 
+  // What a reader left out of a workbook (rows past the grid of a text file) fails the
+  // workbook, though the run goes on with what was read.
+  server.SetOpenFailureReporter(
+      [&](std::u16string_view message) { outcome.other_failures.emplace_back(message); });
   PushButton7_Click(ports);
+  server.SetOpenFailureReporter(nullptr);
 
   // The run shows exactly one instance per workbook (the source's, or the new workbook's);
   // none when the workbook could not be opened, which the run has reported already.
@@ -121,9 +127,14 @@ BatchSummary RunBatch(std::int32_t jobs, const std::vector<ListedWorkbook>& work
       } catch (const std::exception& unexpected) {
         // Out of memory or the like, outside any guarded step: this workbook fails, the
         // others go on.
-        outcome = WorkbookOutcome{};
-        outcome.other_failures.push_back(ToUtf16(unexpected.what()));
+        server.SetOpenFailureReporter(nullptr);
         for (const auto& instance : server.VisibleInstances()) instance->Quit();
+        outcome = WorkbookOutcome{};
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&unexpected) != nullptr;
+        outcome.other_failures.push_back(
+            memory ? u"There was not enough memory to process " + workbooks[index].source +
+                         u"; it was left unfinished and nothing was saved for it"
+                   : ToUtf16(unexpected.what()));
       }
       finish(index, std::move(outcome));
     }

@@ -1,6 +1,7 @@
 // The cell listing of "brintova-cli text".
 #include "cli/cell_listing.h"
 
+#include "cli/headless_ports.h"
 #include "engine/model/cell.h"
 #include "platform/text.h"
 
@@ -12,6 +13,7 @@ std::string CellAddress(CellPosition cell) {
 
 std::string EscapeField(std::u16string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr char kLowerHex[] = "0123456789abcdef";
   std::string escaped;
   escaped.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -40,6 +42,11 @@ std::string EscapeField(std::u16string_view text) {
       // Half of a pair has no UTF-8 form: written as its code unit, so it is not lost.
       escaped += "\\u";
       for (int shift = 12; shift >= 0; shift -= 4) escaped.push_back(kHex[(c >> shift) & 0xF]);
+    } else if (IsControlCharacter(c)) {
+      // C0, DEL and C1 would drive the terminal (ESC, BEL, the one-character CSI).
+      escaped += "\\x";
+      escaped.push_back(kLowerHex[(c >> 4) & 0xF]);
+      escaped.push_back(kLowerHex[c & 0xF]);
     } else {
       AppendUtf8(escaped, c);
     }

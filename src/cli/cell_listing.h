@@ -14,8 +14,9 @@ namespace brintova::cli {
 std::string CellAddress(CellPosition cell);
 
 // UTF-8 with backslash, tab, CR and LF written as \\, \t, \r and \n, so that a field never
-// breaks the line or the columns, and half of a surrogate pair, which UTF-8 cannot carry, as
-// \u and its four hex digits (\uD83D).
+// breaks the line or the columns; half of a surrogate pair, which UTF-8 cannot carry, as \u
+// and its four hex digits (\uD83D); and every other control character (C0, DEL, C1) as \xHH,
+// so that a cell's text never drives the terminal (ESC, BEL).
 std::string EscapeField(std::u16string_view text);
 
 // Writes one line per cell with non-empty displayed text: worksheets in tab order (hidden ones

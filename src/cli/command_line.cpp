@@ -95,8 +95,9 @@ DESCRIPTION
 
     text Prints the displayed text of every non-empty cell of every worksheet of FILE, one
          line each: sheet name, a tab, the cell's address (A1), a tab, the text. A backslash,
-         tab, CR and LF in a name or text are written as \\, \t, \r and \n, and half of a
-         surrogate pair (a character cut in two) as \u and its code in hex (\uD83D).
+         tab, CR and LF in a name or text are written as \\, \t, \r and \n, half of a
+         surrogate pair (a character cut in two) as \u and its code in hex (\uD83D), and
+         every other control character as \xHH (ESC as \x1b), here and in every message.
 
 OPTIONS
     --operation OP   The operation, by index or name:

@@ -66,6 +66,19 @@ std::u16string HeadlessDialogs::InputBox(std::u16string_view /*prompt*/,
   return answer_.value_or(std::u16string());
 }
 
+bool IsControlCharacter(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+void AppendControlEscaped(std::u16string& out, char16_t c) {
+  if (!IsControlCharacter(c)) {
+    out += c;
+    return;
+  }
+  static constexpr char16_t kHex[] = u"0123456789abcdef";
+  out += u"\\x";
+  out += kHex[(c >> 4) & 0xF];
+  out += kHex[c & 0xF];
+}
+
 std::string TerminalText(std::u16string_view text) {
   std::u16string lines;
   lines.reserve(text.size());
@@ -73,11 +86,15 @@ std::string TerminalText(std::u16string_view text) {
     if (text[i] == u'\r') {
       lines += u'\n';
       if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
+    } else if (text[i] == u'\n' || text[i] == u'\t') {
       lines += text[i];
+    } else {
+      AppendControlEscaped(lines, text[i]);
     }
   }
   return ToUtf8(lines);
 }
+
+std::string TerminalText(std::string_view utf8) { return TerminalText(ToUtf16(utf8)); }
 
 }  // namespace brintova::cli

@@ -185,7 +185,15 @@ class HeadlessShell : public Shell {
 };
 
 // A message box's text for a terminal, as UTF-8: every CR LF and every lone CR becomes a line
-// feed, so the standard error box's lines show as lines.
+// feed, so the standard error box's lines show as lines, and every other control character
+// but tab (C0, DEL, C1, as a file name or a cell may hold them) is written \xHH, so that
+// nothing printed drives the terminal.
 std::string TerminalText(std::u16string_view text);
+std::string TerminalText(std::string_view utf8);
+
+// True for a C0 or C1 control character or DEL.
+bool IsControlCharacter(char16_t c);
+// Appends `c`, or \xHH (lower-case hex) when it is a control character.
+void AppendControlEscaped(std::u16string& out, char16_t c);
 
 }  // namespace brintova::cli

@@ -50,7 +50,7 @@ class StreamReport : public BatchReport {
     }
     ClearProgress();
     for (const std::u16string& message : outcome.application_errors) {
-      err_ << kPrefix << "Application Error, " << ToUtf8(workbook.source) << ":\n"
+      err_ << kPrefix << "Application Error, " << TerminalText(workbook.source) << ":\n"
            << TerminalText(message) << "\n\n";
     }
     for (const std::u16string& message : outcome.other_failures) {
@@ -169,7 +169,7 @@ int SaveEachWorkbook(const RunArguments& arguments, std::ostream& err, bool prog
     for (const std::u16string& result : results) {
       struct stat st {};
       if (lstat(NativePathFromText(result).c_str(), &st) == 0) {
-        err << kPrefix << ToUtf8(result) << " exists; give --overwrite to replace it\n";
+        err << kPrefix << TerminalText(result) << " exists; give --overwrite to replace it\n";
         exists = true;
       }
     }
@@ -233,7 +233,7 @@ class ManualFormatter : public CLI::Formatter {
 };
 
 void PrintUsageError(std::ostream& err, std::string_view message) {
-  err << kPrefix << message << "\nTry 'brintova-cli --help' for more information.\n";
+  err << kPrefix << TerminalText(message) << "\nTry 'brintova-cli --help' for more information.\n";
 }
 
 }  // namespace

@@ -25,6 +25,12 @@ struct Desktop::Parts {
               shell,    server} {
 #ifdef BRINTOVA_HAVE_ENGINE
     AttachResultsWindow(server, results);
+    // What a workbook's reader left out (rows past the grid of a text file) is shown as the
+    // application shows it on opening, and the run goes on with what was read.
+    server.SetOpenFailureReporter([this](std::u16string_view text) {
+      ports.dialogs.MessageBox(text, MessageButtons::kOk, MessageIcon::kExclamation,
+                               kApplicationTitle);
+    });
 #endif
     WireHandlers(window.events(), ports);
     window.SetEscapeReport([this](std::u16string_view text) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/headless_ports.h"
 #include "cli/run_command.h"
 #include "cli_test_support.h"
 
@@ -21,10 +22,13 @@ TEST(CellAddress, WritesColumnLettersThenRow) {
   EXPECT_EQ(CellAddress({1048576, 16384}), "XFD1048576");
 }
 
-TEST(EscapeField, EscapesBackslashTabCrLfOnly) {
+TEST(EscapeField, EscapesBackslashTabCrLfAndEveryOtherControl) {
   EXPECT_EQ(EscapeField(u"a\\b\tc\rd\ne"), "a\\\\b\\tc\\rd\\ne");
   EXPECT_EQ(EscapeField(u"\\n"), "\\\\n");  // a written "\n" stays apart from a line feed
-  EXPECT_EQ(EscapeField(u"Caf\u00e9 \"q\" \x0b"), "Caf\xc3\xa9 \"q\" \x0b");
+  EXPECT_EQ(EscapeField(u"Caf\u00e9 \"q\" \x0b"), "Caf\xc3\xa9 \"q\" \\x0b");
+  // C0, DEL and C1 controls would drive the terminal: ESC, BEL, the single-character CSI.
+  EXPECT_EQ(EscapeField(u"\x1b[1m\x07\x7f\u0085\u009b\u00a0"),
+            "\\x1b[1m\\x07\\x7f\\x85\\x9b\xc2\xa0");
   EXPECT_EQ(EscapeField(u""), "");
 }
 
@@ -36,6 +40,12 @@ TEST(EscapeField, WritesHalfASurrogatePairAsItsCodeUnit) {
   EXPECT_EQ(EscapeField(std::u16string(1, char16_t(0xDE00)) + u"b"), "\\uDE00b");
   EXPECT_EQ(EscapeField(u"\U0001F600"), "\xF0\x9F\x98\x80");  // a whole pair stays one character
   EXPECT_EQ(EscapeField(u"\\uD83D"), "\\\\uD83D");            // a typed "\uD83D" stays apart
+}
+
+TEST(TerminalText, KeepsLinesAndEscapesOtherControls) {
+  EXPECT_EQ(TerminalText(u"line 1\r\nline 2\rline 3\n\tx"), "line 1\nline 2\nline 3\n\tx");
+  EXPECT_EQ(TerminalText(u"/tmp/\x1b]0;x\x07.xlsx \u009b"), "/tmp/\\x1b]0;x\\x07.xlsx \\x9b");
+  EXPECT_EQ(TerminalText(std::string_view("bad \x1b[2J name")), "bad \\x1b[2J name");
 }
 
 TEST(TextCommand, ListsEveryShownCellEscaped) {

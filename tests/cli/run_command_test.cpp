@@ -220,6 +220,43 @@ TEST(RunCommand, ReportsANonWorkbookAndProcessesTheRest) {
   EXPECT_EQ(scratch.Entries("out"), (std::vector<std::string>{"First.xlsx", "Last.xlsx"}));
 }
 
+TEST(RunCommand, ReportsRowsPastTheGridAndSavesWhatFits) {
+  ScratchFolder scratch;
+  std::string rows;
+  for (int row = 1; row <= 1048576 + 2; ++row) rows += row % 1000 == 0 ? "x\n" : "\n";
+  std::ofstream(scratch.File("Long.csv"), std::ios::binary) << rows;
+  const CommandResult result = RunInProcess({"run", "--operation", "alphabet", "--output",
+                                             scratch.File("out"), scratch.File("Long.csv")});
+  EXPECT_EQ(result.status, kExitFailure);
+  EXPECT_NE(result.err.find("brintova-cli: Not all of " + scratch.File("Long.csv") +
+                            " fits on a worksheet: 2 rows after row 1,048,576 did not fit"),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(result.err.substr(result.err.rfind("brintova-cli: ")), Summary(1, 1, 1));
+  EXPECT_EQ(scratch.Entries("out"), (std::vector<std::string>{"Long.xlsx"}));
+}
+
+TEST(RunCommand, EscapesControlCharactersInEverythingItPrints) {
+  ScratchFolder scratch;
+  const std::string name = "\x1b[31mred\x07.csv";
+  std::ofstream(scratch.File(name), std::ios::binary) << "plain,a\x1b]0;title\x07"
+                                                         "b\xc2\x9b\n";
+  const CommandResult listed = RunInProcess({"text", scratch.File(name)});
+  EXPECT_EQ(listed.status, kExitSuccess) << listed.err;
+  // The sheet is named after the file ("[" cannot be in a sheet name).
+  EXPECT_EQ(listed.out,
+            "\\x1b_31mred\\x07\tA1\tplain\n"
+            "\\x1b_31mred\\x07\tB1\ta\\x1b]0;title\\x07b\\x9b\n");
+
+  std::ofstream(scratch.File("\x1b[2Jgone.xlsx")) << "not a workbook";
+  const CommandResult failed =
+      RunInProcess({"run", "--operation", "alphabet", "--output", scratch.File("out"),
+                    scratch.File("\x1b[2Jgone.xlsx")});
+  EXPECT_EQ(failed.status, kExitFailure);
+  EXPECT_NE(failed.err.find("\\x1b[2Jgone.xlsx"), std::string::npos) << failed.err;
+  EXPECT_EQ(failed.err.find('\x1b'), std::string::npos) << failed.err;
+}
+
 TEST(RunCommand, TakesParamAsTheWindowsInputBoxDoes) {
   ScratchFolder scratch;
   const std::string book = scratch.Copy(SamplePath("Orders and Phones.xlsx"), "in/Book.xlsx");

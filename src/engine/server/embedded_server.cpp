@@ -4,6 +4,7 @@
 #include "engine/server/embedded_server.h"
 
 #include <algorithm>
+#include <new>
 
 #include "engine/server/open_workbook.h"
 #include "platform/failure.h"
@@ -24,6 +25,7 @@ struct ServerState {
   // The workbook opened from a file last, and the instance it was opened in.
   std::weak_ptr<EmbeddedApplication> last_opener;
   std::weak_ptr<EmbeddedWorkbook> last_opened;
+  EmbeddedServer::OpenFailureReporter open_failures;
 };
 
 struct WorkbookCore {
@@ -35,6 +37,7 @@ struct WorkbookCore {
 
 namespace {
 
+constexpr std::int32_t kFailureOutOfMemory = 7;
 constexpr std::int32_t kFailureCannotCreate = 429;
 constexpr std::int32_t kFailureSubscript = 9;
 constexpr std::int32_t kFailureNotSupported = 438;
@@ -46,6 +49,18 @@ constexpr std::int32_t kFailureDisconnected = 462;
       "The spreadsheet instance has quit: its workbooks and sheets are closed and can no longer "
       "be used",
       kFailureDisconnected);
+}
+
+// Runs `member`, turning an exhausted memory into the failure the application gives for it, so
+// that no standard-library exception leaves the port.
+template <typename Member>
+auto WithinMemory(std::u16string_view what, Member&& member) -> decltype(member()) {
+  try {
+    return member();
+  } catch (const std::bad_alloc&) {
+    throw Failure(u"Out of memory: there is not enough memory to " + std::u16string(what),
+                  kFailureOutOfMemory);
+  }
 }
 
 bool SameProgId(std::u16string_view a, std::u16string_view b) {
@@ -178,19 +193,24 @@ model::Sheet& EmbeddedSheet::model() {
 
 std::u16string EmbeddedSheet::CellText(CellPosition cell) {
   CheckPosition(cell, "Text");
-  model::DisplayedText(*core_->book, *sheet_, sheet_->Find(cell.row, cell.column), text_);
-  return text_;
+  return WithinMemory(u"show a cell's text", [&] {
+    model::DisplayedText(*core_->book, *sheet_, sheet_->Find(cell.row, cell.column), text_);
+    return text_;
+  });
 }
 
 void EmbeddedSheet::SetCellValue(CellPosition cell, std::u16string_view value) {
   CheckPosition(cell, "Value");
-  const model::Cell* existing = sheet_->Find(cell.row, cell.column);
-  const std::uint32_t style = existing != nullptr ? existing->style : 0;
-  // Stored as text exactly as given, "" included: the cell then exists and counts for the used
-  // range, as it does in the application.
-  const std::uint32_t index = sheet_->strings().Add(value);
-  sheet_->Put(cell.row, model::Cell::OwnedString(cell.column, index, style));
-  sheet_->set_changed(true);
+  WithinMemory(u"store a cell's value", [&] {
+    const model::Cell* existing = sheet_->Find(cell.row, cell.column);
+    const std::uint32_t style = existing != nullptr ? existing->style : 0;
+    // Stored as text exactly as given, "" included: the cell then exists and counts for the
+    // used range, as it does in the application. A long text met before (the same shared string
+    // in many cells) is kept once.
+    const std::uint32_t index = sheet_->strings().AddShared(value);
+    sheet_->Put(cell.row, model::Cell::OwnedString(cell.column, index, style));
+    sheet_->set_changed(true);
+  });
 }
 
 void EmbeddedSheet::SetCellNumberFormat(CellPosition cell, std::u16string_view code) {
@@ -285,10 +305,12 @@ std::shared_ptr<Sheet> EmbeddedWorkbook::Add(const std::shared_ptr<Sheet>& befor
     }
     position = static_cast<std::size_t>(it - sheets_.begin());
   }
-  model::Sheet& sheet = core_->book->InsertSheet(position, core_->book->NextSheetName());
-  auto added = std::make_shared<EmbeddedSheet>(core_, &sheet);
-  sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), added);
-  return added;
+  return WithinMemory(u"add a sheet", [&] {
+    model::Sheet& sheet = core_->book->InsertSheet(position, core_->book->NextSheetName());
+    auto added = std::make_shared<EmbeddedSheet>(core_, &sheet);
+    sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(position), added);
+    return std::shared_ptr<Sheet>(added);
+  });
 }
 
 model::Workbook& EmbeddedWorkbook::model() {
@@ -391,11 +413,15 @@ std::shared_ptr<Workbook> EmbeddedApplication::Add() {
 
 std::shared_ptr<Workbook> EmbeddedApplication::Open(std::u16string_view path) {
   CheckOpen();
-  auto book = OpenWorkbookFile(path);
+  auto book = WithinMemory(u"open " + std::u16string(path), [&] { return OpenWorkbookFile(path); });
+  const std::vector<std::u16string> failures = book->load_failures();
   auto workbook = Adopt(std::move(book), FileNameOf(path));
   if (auto server = server_.lock()) {
     server->last_opener = weak_from_this();
     server->last_opened = std::static_pointer_cast<EmbeddedWorkbook>(workbook);
+    if (server->open_failures) {
+      for (const std::u16string& failure : failures) server->open_failures(failure);
+    }
   }
   return workbook;
 }
@@ -437,6 +463,10 @@ std::shared_ptr<Application> EmbeddedServer::GetObject(std::u16string_view prog_
 
 void EmbeddedServer::SetInstanceViewer(InstanceViewer viewer) {
   state_->viewer = std::move(viewer);
+}
+
+void EmbeddedServer::SetOpenFailureReporter(OpenFailureReporter reporter) {
+  state_->open_failures = std::move(reporter);
 }
 
 std::vector<std::shared_ptr<EmbeddedApplication>> EmbeddedServer::VisibleInstances() const {

@@ -124,6 +124,7 @@ class EmbeddedApplication : public Application,
 class EmbeddedServer : public SpreadsheetServer {
  public:
   using InstanceViewer = std::function<void(std::shared_ptr<EmbeddedApplication>)>;
+  using OpenFailureReporter = std::function<void(std::u16string_view message)>;
 
   EmbeddedServer();
   ~EmbeddedServer() override;
@@ -133,6 +134,10 @@ class EmbeddedServer : public SpreadsheetServer {
 
   // Called with each instance as it is made visible (once per instance).
   void SetInstanceViewer(InstanceViewer viewer);
+  // Called, during Workbooks.Open, with each thing the reader could not take in while it read
+  // the rest (Workbook::load_failures(): rows past the grid in a text file): the workbook
+  // opens with what fits, and the front end reports the rest as a failure.
+  void SetOpenFailureReporter(OpenFailureReporter reporter);
   // The visible instances that have not quit, in the order they were shown. The server keeps
   // them alive until they quit.
   std::vector<std::shared_ptr<EmbeddedApplication>> VisibleInstances() const;

@@ -1,6 +1,7 @@
 // Reading delimited text files into the workbook model.
 #include "engine/text/text_workbook_reader.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -14,7 +15,6 @@ namespace brintova::engine::textfile {
 namespace {
 
 constexpr std::size_t kMaxSheetName = 31;
-constexpr std::size_t kMaxCellText = 32767;
 
 std::u16string_view FileNameOf(std::u16string_view path) {
   const auto slash = path.find_last_of(u'/');
@@ -47,7 +47,8 @@ std::u16string SheetNameForFile(std::u16string_view path) {
 }
 
 std::unique_ptr<model::Workbook> ReadTextWorkbookFromBytes(std::string_view bytes,
-                                                           std::u16string_view path) {
+                                                           std::u16string_view path,
+                                                           const TextLimits& limits) {
   auto book = std::make_unique<model::Workbook>();
   const bool txt = LowerCaseExtension(path) == u".txt";
   book->source().path = std::u16string(path);
@@ -67,10 +68,21 @@ std::unique_ptr<model::Workbook> ReadTextWorkbookFromBytes(std::string_view byte
   }
 
   model::StyleTable& styles = book->styles();
-  ParseDelimitedText(
+  std::uint64_t fields_past_last_column = 0;
+  std::uint64_t cells = 0;
+  const std::int64_t records = ParseDelimitedText(
       text, separator, [&](std::int64_t row, std::int64_t column, std::u16string_view field) {
-        // The application loads no more than its grid holds.
-        if (row > model::kMaxRows || column > model::kMaxColumns) return;
+        // The application loads no more than its grid holds; the rest is counted and reported.
+        if (row > model::kMaxRows) return;
+        if (column > model::kMaxColumns) {
+          ++fields_past_last_column;
+          return;
+        }
+        if (++cells > limits.max_cells) {
+          throw Failure("Cannot open " + ToUtf8(path) + ": the file holds more than " +
+                        GroupedDecimal(limits.max_cells) +
+                        " cells, the most this program reads for one workbook");
+        }
         const auto r = static_cast<std::int32_t>(row);
         const auto c = static_cast<std::int32_t>(column);
         const FieldValue value = ClassifyField(field);
@@ -86,24 +98,53 @@ std::unique_ptr<model::Workbook> ReadTextWorkbookFromBytes(std::string_view byte
             break;
           case FieldKind::kText:
             sheet.Append(r, model::Cell::OwnedString(
-                                c, sheet.strings().Add(CutText(field, kMaxCellText)), 0));
+                                c, sheet.strings().Add(CutText(field, model::kMaxCellText)), 0));
             break;
         }
       });
+  const std::int64_t rows_past_last_row = std::max<std::int64_t>(records - model::kMaxRows, 0);
+  if (rows_past_last_row > 0 || fields_past_last_column > 0) {
+    std::string left_out;
+    if (rows_past_last_row > 0) {
+      left_out = GroupedDecimal(static_cast<std::uint64_t>(rows_past_last_row)) +
+                 (rows_past_last_row == 1 ? " row" : " rows") + " after row " +
+                 GroupedDecimal(model::kMaxRows);
+    }
+    if (fields_past_last_column > 0) {
+      if (!left_out.empty()) left_out += " and ";
+      left_out += GroupedDecimal(fields_past_last_column) +
+                  (fields_past_last_column == 1 ? " field" : " fields") +
+                  " after column XFD (the " + GroupedDecimal(model::kMaxColumns) + "th)";
+    }
+    book->load_failures().push_back(
+        ToUtf16("Not all of " + ToUtf8(path) + " fits on a worksheet: " + left_out +
+                " did not fit and were left out; the cells that fit were read."));
+  }
   return book;
 }
 
-std::unique_ptr<model::Workbook> ReadTextWorkbook(std::u16string_view path) {
+std::unique_ptr<model::Workbook> ReadTextWorkbook(std::u16string_view path,
+                                                  const TextLimits& limits) {
   const std::string native = NativePathFromText(path);
   std::ifstream file(native, std::ios::binary);
   if (!file) {
     throw Failure("Cannot open " + ToUtf8(path) + ": the file cannot be read");
   }
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0);
+  if (size > 0 && static_cast<std::uint64_t>(size) > limits.max_bytes) {
+    throw Failure("Cannot open " + ToUtf8(path) + ": the file is larger than " +
+                  GroupedDecimal(limits.max_bytes >> 20) +
+                  " MB, the most this program reads for one text file");
+  }
+  std::string bytes;
+  if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
+  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   if (file.bad()) {
     throw Failure("Cannot open " + ToUtf8(path) + ": reading the file failed");
   }
-  return ReadTextWorkbookFromBytes(bytes, path);
+  return ReadTextWorkbookFromBytes(bytes, path, limits);
 }
 
 }  // namespace brintova::engine::textfile

@@ -2,6 +2,7 @@
 // the file, comma- or tab-separated fields, numbers and truth values recognised.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,13 +11,24 @@
 
 namespace brintova::engine::textfile {
 
-// Reads the file at `path`. Throws Failure when it cannot be read.
-std::unique_ptr<model::Workbook> ReadTextWorkbook(std::u16string_view path);
+// How much of a text file is read: the file is held in memory whole, and as UTF-16 once more,
+// so its size is bounded as a package's unpacked bytes are; cells as a package's cells.
+struct TextLimits {
+  std::uint64_t max_bytes = std::uint64_t{512} << 20;
+  std::uint64_t max_cells = std::uint64_t{16} << 20;
+};
+
+// Reads the file at `path`. Rows past the grid's last row and fields past its last column are
+// left out, and the workbook records how many (Workbook::load_failures()). Throws Failure when
+// the file cannot be read or holds more than the limits allow.
+std::unique_ptr<model::Workbook> ReadTextWorkbook(std::u16string_view path,
+                                                  const TextLimits& limits = {});
 
 // The same from bytes already in memory; `path` gives the sheet name, the preferred separator
-// (tab for .txt, comma otherwise) and the recorded source. Never throws on content.
+// (tab for .txt, comma otherwise) and the recorded source. Throws Failure only past the limits.
 std::unique_ptr<model::Workbook> ReadTextWorkbookFromBytes(std::string_view bytes,
-                                                           std::u16string_view path);
+                                                           std::u16string_view path,
+                                                           const TextLimits& limits = {});
 
 // The sheet name for a file: its name without extension, characters a sheet name cannot hold
 // ([ ] : * ? / \) replaced by "_", cut to 31 characters; "Sheet1" when nothing is left.

@@ -107,5 +107,50 @@ TEST(ReadTextWorkbook, ReadsAFileAndNamesAMissingOne) {
   }
 }
 
+TEST(ReadTextWorkbook, ReadsWhatFitsTheGridAndCountsTheRest) {
+  // Two rows past the last row, and a first line with three fields past the last column.
+  std::string text;
+  for (int column = 1; column <= model::kMaxColumns + 3; ++column) text += "c,";
+  text.back() = '\n';
+  for (int row = 2; row <= model::kMaxRows + 2; ++row) text += std::to_string(row) + "\n";
+  const auto book = ReadTextWorkbookFromBytes(text, u"/data/big.csv");
+  EXPECT_EQ(Shown(*book, 1, model::kMaxColumns), "c");
+  EXPECT_EQ(Shown(*book, model::kMaxRows, 1), std::to_string(model::kMaxRows));
+  ASSERT_EQ(book->load_failures().size(), 1u);
+  EXPECT_EQ(ToUtf8(book->load_failures()[0]),
+            "Not all of /data/big.csv fits on a worksheet: 2 rows after row 1,048,576 and 3 "
+            "fields after column XFD (the 16,384th) did not fit and were left out; the cells "
+            "that fit were read.");
+
+  // What fits says nothing.
+  EXPECT_TRUE(ReadTextWorkbookFromBytes("1,2\n3,4", u"/data/small.csv")->load_failures().empty());
+}
+
+TEST(ReadTextWorkbook, RefusesMoreThanItsLimits) {
+  TextLimits limits;
+  limits.max_cells = 5;
+  EXPECT_NO_THROW(ReadTextWorkbookFromBytes("1,2,3\n4,5", u"/data/five.csv", limits));
+  try {
+    ReadTextWorkbookFromBytes("1,2,3\n4,5,6", u"/data/six.csv", limits);
+    FAIL() << "six cells read with a limit of five";
+  } catch (const Failure& f) {
+    EXPECT_EQ(ToUtf8(f.description()),
+              "Cannot open /data/six.csv: the file holds more than 5 cells, the most this "
+              "program reads for one workbook");
+  }
+
+  const std::string path = testing::TempDir() + "text_reader_large.csv";
+  std::ofstream(path, std::ios::binary) << std::string((3u << 20) / 2, '1');
+  limits.max_bytes = 1u << 20;
+  try {
+    ReadTextWorkbook(TextFromNativePath(path), limits);
+    FAIL() << "a file of 1.5 MB read with a limit of 1 MB";
+  } catch (const Failure& f) {
+    EXPECT_NE(ToUtf8(f.description()).find("the file is larger than 1 MB"), std::string::npos)
+        << ToUtf8(f.description());
+  }
+  std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace brintova::engine::textfile
