@@ -65,7 +65,7 @@ void PrintPadded(std::ostream& out, std::u16string_view text, std::size_t column
 
 void PrintTable(std::ostream& out, const std::u16string& source, const std::vector<Row>& rows,
                 bool more) {
-  out << ToUtf8(source) << '\n';
+  out << TerminalText(source) << '\n';
   if (rows.empty()) {
     out << "  (no cell with text)\n\n";
     return;
@@ -74,8 +74,9 @@ void PrintTable(std::ostream& out, const std::u16string& source, const std::vect
   std::vector<std::vector<std::u16string>> cells;
   for (const Row& row : rows) {
     std::u16string result = row.kind == Row::Kind::kNotWritten ? kNotWritten
-                            : row.kind == Row::Kind::kFailed   ? u"(failed: " + row.result + u")"
-                                                               : Escaped(row.result);
+                            : row.kind == Row::Kind::kFailed
+                                ? u"(failed: " + Escaped(row.result) + u")"
+                                : Escaped(row.result);
     cells.push_back({FitColumns(Escaped(row.sheet), kWidestText), ToUtf16(row.cell),
                      FitColumns(Escaped(row.text), kWidestText), FitColumns(result, kWidestText)});
   }
@@ -186,8 +187,8 @@ int PreviewCommand(const RunArguments& run, const RecipeArguments& options, std:
               row.kind = Row::Kind::kFailed;
               row.result = cell.failure->description();
               ++failures;
-              err << kPrefix << ToUtf8(source) << ", sheet " << ToUtf8(cell.sheet) << ", cell "
-                  << row.cell << ": " << TerminalText(row.result) << '\n';
+              err << kPrefix << TerminalText(source) << ", sheet " << TerminalText(cell.sheet)
+                  << ", cell " << row.cell << ": " << TerminalText(row.result) << '\n';
             } else if (cell.result) {
               row.result = cell.result->text;
             } else {
@@ -198,7 +199,7 @@ int PreviewCommand(const RunArguments& run, const RecipeArguments& options, std:
           });
     } catch (const Failure& failure) {
       ++failures;
-      err << kPrefix << ToUtf8(source) << ": " << TerminalText(failure.description()) << '\n';
+      err << kPrefix << TerminalText(source) << ": " << TerminalText(failure.description()) << '\n';
       QuitQuietly(instance);
       continue;
     }

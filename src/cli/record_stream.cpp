@@ -88,7 +88,7 @@ int StreamRecords(const std::vector<std::u16string>& sources, const CheckedRecip
         const std::u16string notice = engine::UncalculatedFormulasNotice(embedded->model());
         if (!notice.empty()) {
           clear_progress();
-          err << kPrefix << ToUtf8(source) << ": " << TerminalText(notice) << '\n';
+          err << kPrefix << TerminalText(source) << ": " << TerminalText(notice) << '\n';
         }
       }
       ExcelExtract::VisitResults(
@@ -96,9 +96,9 @@ int StreamRecords(const std::vector<std::u16string>& sources, const CheckedRecip
             if (cell.failure != nullptr) {
               workbook_failed = true;
               clear_progress();
-              err << kPrefix << ToUtf8(source) << ", sheet " << ToUtf8(cell.sheet) << ", cell "
-                  << CellAddress(cell.cell) << ": " << TerminalText(cell.failure->description())
-                  << '\n';
+              err << kPrefix << TerminalText(source) << ", sheet " << TerminalText(cell.sheet)
+                  << ", cell " << CellAddress(cell.cell) << ": "
+                  << TerminalText(cell.failure->description()) << '\n';
             } else if (cell.result) {
               writer.Write(source, cell.sheet, cell.cell, cell.text, cell.result->text);
               ++records;
@@ -108,7 +108,7 @@ int StreamRecords(const std::vector<std::u16string>& sources, const CheckedRecip
     } catch (const Failure& failure) {
       workbook_failed = true;
       clear_progress();
-      err << kPrefix << ToUtf8(source) << ": " << TerminalText(failure.description()) << '\n';
+      err << kPrefix << TerminalText(source) << ": " << TerminalText(failure.description()) << '\n';
     }
     if (instance) {
       try {

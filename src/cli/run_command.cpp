@@ -188,7 +188,7 @@ int SaveEachWorkbook(const RunArguments& arguments, std::ostream& err, bool prog
   if (!new_workbook) {
     for (const ListedWorkbook& workbook : workbooks) {
       const std::u16string note = KindChangeNote(workbook.source, workbook.result_path);
-      if (!note.empty()) err << kPrefix << ToUtf8(note) << "\n";
+      if (!note.empty()) err << kPrefix << TerminalText(note) << "\n";
     }
   }
 

@@ -3,6 +3,7 @@
 // --format jsonl and csv, which must parse and carry the texts the saved workbooks hold.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -107,6 +108,35 @@ TEST(Preview, ReportsACellWhoseRuleFailsAndAWorkbookThatCannotBeRead) {
             std::string::npos)
       << result.err;
   EXPECT_NE(result.err.find("Missing.xlsx"), std::string::npos) << result.err;
+}
+
+TEST(Preview, EscapesControlCharactersInFileNamesAndMessagesAsRecordsDo) {
+  ScratchFolder scratch;
+  const std::string book = scratch.File("\x1b[31mred\x07.csv");
+  std::ofstream(book, std::ios::binary) << "a\x1b]0;title\x07"
+                                           "b\n";
+  const std::string broken = scratch.File("\x1b[2Jgone.xlsx");
+  std::ofstream(broken) << "not a workbook";
+
+  const char* argv[] = {"brintova-cli", "preview", "--operation", "first-chars", "--param",
+                        "1",            book.c_str(), broken.c_str()};
+  std::ostringstream out, err;
+  const int status = CommandLineMain(static_cast<int>(std::size(argv)), argv, out, err,
+                                     /*err_is_terminal=*/false, /*out_is_terminal=*/true);
+  EXPECT_EQ(status, kExitFailure);
+  EXPECT_EQ(Lines(out.str()).at(0), scratch.File("\\x1b[31mred\\x07.csv")) << out.str();
+  EXPECT_NE(out.str().find("a\\x1b]0;title\\x07b"), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find('\x1b'), std::string::npos) << out.str();
+  EXPECT_NE(err.str().find("\\x1b[2Jgone.xlsx"), std::string::npos) << err.str();
+  EXPECT_EQ(err.str().find('\x1b'), std::string::npos) << err.str();
+
+  for (const char* format : {"jsonl", "csv"}) {
+    const CommandResult records =
+        RunInProcess({"run", "--operation", "alphabet", "--format", format, broken});
+    EXPECT_EQ(records.status, kExitFailure);
+    EXPECT_NE(records.err.find("\\x1b[2Jgone.xlsx"), std::string::npos) << records.err;
+    EXPECT_EQ(records.err.find('\x1b'), std::string::npos) << records.err;
+  }
 }
 
 // Every record against the workbook a per-sheet run saves from the same files.
