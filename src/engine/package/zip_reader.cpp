@@ -148,6 +148,10 @@ struct FileCloser {
 };
 
 std::string Megabytes(std::uint64_t bytes) { return GroupedDecimal(bytes >> 20) + " MB"; }
+// A size past a limit, rounded up so that it never reads as the limit itself.
+std::string MegabytesUp(std::uint64_t bytes) {
+  return GroupedDecimal((bytes >> 20) + ((bytes & 0xFFFFF) != 0 ? 1 : 0)) + " MB";
+}
 
 }  // namespace
 
@@ -297,11 +301,16 @@ void ZipReader::ReadEntry(std::size_t index,
   if (sized) {
     const std::uint64_t declared_compressed =
         (stat.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(stat.comp_size, 1) : 1;
-    if (stat.size > limits_.max_part_bytes ||
-        (stat.size > limits_.ratio_floor_bytes &&
-         stat.size / declared_compressed > limits_.max_ratio)) {
-      throw ReadError{PartText(part_name) + " claims to inflate to " + Megabytes(stat.size) +
-                      "; the package is refused as a zip bomb"};
+    if (stat.size > limits_.max_part_bytes) {
+      throw ReadError{PartText(part_name) + " claims to unpack to " + MegabytesUp(stat.size) +
+                      ", more than the " + Megabytes(limits_.max_part_bytes) +
+                      " this program reads of one part"};
+    }
+    if (stat.size > limits_.ratio_floor_bytes &&
+        stat.size / declared_compressed > limits_.max_ratio) {
+      throw ReadError{PartText(part_name) + " claims to unpack to " + MegabytesUp(stat.size) +
+                      ", more than " + std::to_string(limits_.max_ratio) +
+                      " times its compressed size; the package is refused as a zip bomb"};
     }
     if (inflated_bytes_ + stat.size > limits_.max_package_bytes) CountPackageBytes(stat.size);
   }
@@ -335,8 +344,8 @@ void ZipReader::ReadEntry(std::size_t index,
                       "damaged)"};
     }
     if (total > limits_.max_part_bytes) {
-      throw ReadError{PartText(part_name) + " inflates past " + Megabytes(limits_.max_part_bytes) +
-                      "; the package is refused as a zip bomb"};
+      throw ReadError{PartText(part_name) + " unpacks to more than the " +
+                      Megabytes(limits_.max_part_bytes) + " this program reads of one part"};
     }
     if (total > limits_.ratio_floor_bytes && total / compressed > limits_.max_ratio) {
       throw ReadError{PartText(part_name) + " inflates more than " +

@@ -211,6 +211,10 @@ TEST(XlsxReader, RefusesAZipBombByRatioAndByCeiling) {
   ASSERT_FALSE(by_ceiling.ok());
   EXPECT_NE(by_ceiling.error.description.find("xl/worksheets/sheet1.xml"), std::string::npos)
       << by_ceiling.error.description;
+  // The limit passed is named.
+  EXPECT_NE(by_ceiling.error.description.find("more than the 1 MB this program reads of one part"),
+            std::string::npos)
+      << by_ceiling.error.description;
 }
 
 TEST(XlsxReader, AMillionDistinctStylesLoadAndRender) {
