@@ -51,8 +51,15 @@ CellRule FilterRule(std::u16string set, bool keep_members) {
 std::u16string FilterCharacters(std::u16string_view text, std::u16string_view set,
                                 bool keep_members) {
   std::u16string result;
+  result.reserve(text.size());
+  // Members below 128 (the digits of "numbers", say) are looked up in a table; a character
+  // past that is searched for in the set.
+  bool ascii[128] = {};
+  for (const char16_t ch : set) {
+    if (ch < 128) ascii[ch] = true;
+  }
   for (const char16_t ch : text) {
-    const bool found = set.find(ch) != std::u16string_view::npos;
+    const bool found = ch < 128 ? ascii[ch] : set.find(ch) != std::u16string_view::npos;
     if (found == keep_members) result += ch;
   }
   return result;

@@ -10,6 +10,7 @@
 #include "engine/server/embedded_server.h"
 #include "extract/extraction_run.h"
 #include "extract/run_fixture.h"
+#include "platform/failure.h"
 #include "platform/text.h"
 
 namespace brintova {
@@ -144,6 +145,29 @@ TEST(ExtractThroughEngine, ASheetUsedToItsLastCellRunsInMoments) {
     EXPECT_EQ(result.NextCellWithContent({1, 2}, {1048576, 16384}), (CellPosition{1048576, 16384}))
         << "nothing else was written";
   }
+}
+
+// A walk sets the same code on every cell it writes; a different code is still checked, and an
+// invalid one taken for the code checked before it would store a format nothing can show.
+TEST(ExtractThroughEngine, EachNewFormatCodeIsCheckedAndTheLastValidOneStillTakes) {
+  EmbeddedServer server;
+  auto book = server.CreateObject(kSpreadsheetProgId)->Workbooks().Add();
+  Sheet& sheet = *book->Sheets().Item(1);
+  sheet.Cells(1, 1).SetNumberFormat(u"0.00");
+  sheet.Cells(1, 2).SetNumberFormat(u"0.00");
+  for (const std::u16string_view invalid : {u"0.00\"", u"[Red", u"0.00;;;;"}) {
+    try {
+      sheet.Cells(1, 3).SetNumberFormat(invalid);
+      ADD_FAILURE() << "an invalid code was taken: " << ToUtf8(invalid);
+    } catch (const Failure& failure) {
+      EXPECT_NE(std::string(failure.what()).find("is not valid"), std::string::npos)
+          << failure.what();
+    }
+  }
+  sheet.Cells(2, 1).SetNumberFormat(u"0.00");
+  sheet.Cells(2, 1).SetValue(u"x");
+  EXPECT_EQ(sheet.Cells(2, 1).Text(), u"x");
+  EXPECT_EQ(sheet.UsedRangeEnd(), (CellPosition{2, 2})) << "the refused cell was not formatted";
 }
 
 }  // namespace

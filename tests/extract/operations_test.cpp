@@ -185,5 +185,22 @@ TEST(FilterCharacters, KeepsMembersOrNonMembersWithEveryRepetition) {
   EXPECT_EQ(FilterCharacters(u"x\U0001F600y", u"\xD83D", true), u"\xD83D");
 }
 
+TEST(FilterCharacters, JudgesCharactersOnBothSidesOfTheAsciiRangeAlike) {
+  // Members below 128 and past it, and neighbours of each that are not members.
+  const std::u16string_view set = u"7\x7F\x80\u00e9\u20ac";
+  const std::u16string_view text = u"67\x7E\x7F\x80\x81\u00e8\u00e9\u20ac\u20ad";
+  EXPECT_EQ(FilterCharacters(text, set, true), u"7\x7F\x80\u00e9\u20ac");
+  EXPECT_EQ(FilterCharacters(text, set, false), u"6\x7E\x81\u00e8\u20ad");
+  // A set of digits keeps the digits of a long text and nothing else.
+  std::u16string long_text;
+  std::u16string digits;
+  for (int i = 0; i < 1000; ++i) {
+    long_text += static_cast<char16_t>(u'0' + i % 10);
+    long_text += static_cast<char16_t>(0x660 + i % 10);  // Arabic-Indic digits are not members
+    digits += static_cast<char16_t>(u'0' + i % 10);
+  }
+  EXPECT_EQ(FilterCharacters(long_text, u"0123456789", true), digits);
+}
+
 }  // namespace
 }  // namespace brintova::ExcelExtract

@@ -28,7 +28,19 @@ void Sheet::Grow(std::int32_t row, std::int32_t column) {
 }
 
 void Sheet::Put(std::int32_t row, const Cell& cell) {
-  Row& cells = rows_[row];
+  // Writes in row-major order (a walk filling a result sheet) land in the last row or a new one
+  // after it: no search of the row map, and the cell goes to the end of its row.
+  Row* last = rows_.empty() ? nullptr : &std::prev(rows_.end())->second;
+  const std::int32_t last_row = rows_.empty() ? 0 : std::prev(rows_.end())->first;
+  Row& cells = last_row == row  ? *last
+               : last_row < row ? rows_.emplace_hint(rows_.end(), row, Row{})->second
+                                : rows_[row];
+  if (cells.empty() || cells.back().column < cell.column) {
+    cells.push_back(cell);
+    ++cell_count_;
+    Grow(row, cell.column);
+    return;
+  }
   auto it = std::lower_bound(cells.begin(), cells.end(), cell.column, ColumnLess);
   if (it != cells.end() && it->column == cell.column) {
     *it = cell;

@@ -215,12 +215,15 @@ void EmbeddedSheet::SetCellValue(CellPosition cell, std::u16string_view value) {
 
 void EmbeddedSheet::SetCellNumberFormat(CellPosition cell, std::u16string_view code) {
   CheckPosition(cell, "NumberFormat");
-  numfmt::NumberFormat compiled;
-  numfmt::CompileError error;
-  if (!numfmt::NumberFormat::Compile(code, compiled, &error)) {
-    throw Failure(u"Unable to set the NumberFormat property: the format code \"" +
-                      std::u16string(code) + u"\" is not valid (" + error.description + u")",
-                  kFailureObjectDefined);
+  if (code != valid_code_) {
+    numfmt::NumberFormat compiled;
+    numfmt::CompileError error;
+    if (!numfmt::NumberFormat::Compile(code, compiled, &error)) {
+      throw Failure(u"Unable to set the NumberFormat property: the format code \"" +
+                        std::u16string(code) + u"\" is not valid (" + error.description + u")",
+                    kFailureObjectDefined);
+    }
+    valid_code_ = code;
   }
   model::StyleTable& styles = core_->book->styles();
   const model::Cell* existing = sheet_->Find(cell.row, cell.column);

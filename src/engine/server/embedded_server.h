@@ -63,6 +63,9 @@ class EmbeddedSheet : public Sheet {
   std::shared_ptr<detail::WorkbookCore> core_;
   model::Sheet* sheet_;
   std::u16string text_;  // reused buffer for displayed text
+  // The format code last found valid: a walk sets the same code on every cell it writes, and
+  // need not compile it each time.
+  std::u16string valid_code_;
 };
 
 class EmbeddedWorkbook : public Workbook, public SheetCollection {

@@ -30,6 +30,44 @@ TEST(Sheet, KeepsCellsSortedWhateverTheOrderOfArrival) {
   EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2}));
 }
 
+TEST(Sheet, WritesInAnyOrderAfterRowMajorOnesKeepEveryCellOnceInItsPlace) {
+  Sheet sheet(u"S", SheetKind::kWorksheet);
+  for (std::int32_t row = 2; row <= 4; ++row) {
+    for (std::int32_t column = 1; column <= 3; ++column) {
+      sheet.Put(row, Cell::Empty(column, 5));                    // the format first,
+      sheet.Put(row, Cell::Number(column, row * 10 + column, 5));  // then the value
+    }
+  }
+  sheet.Put(4, Cell::Number(3, 99, 0));  // replaces the last cell
+  sheet.Put(4, Cell::Number(2, 98, 0));  // replaces one before it in the last row
+  sheet.Put(3, Cell::Number(5, 35, 0));  // past the end of an earlier row
+  sheet.Put(1, Cell::Number(2, 12, 0));  // a row before all others
+  sheet.Put(4, Cell::Number(1, 97, 0));
+  sheet.Put(6, Cell::Number(1, 61, 0));  // a row after a gap
+  EXPECT_EQ(sheet.CellCount(), 12u);
+  EXPECT_EQ(sheet.Find(2, 2)->number, 22);
+  EXPECT_EQ(sheet.Find(4, 1)->number, 97);
+  EXPECT_EQ(sheet.Find(4, 2)->number, 98);
+  EXPECT_EQ(sheet.Find(4, 3)->number, 99);
+  EXPECT_EQ(sheet.Find(3, 5)->number, 35);
+  EXPECT_EQ(sheet.Find(1, 2)->number, 12);
+  EXPECT_EQ(sheet.Find(6, 1)->number, 61);
+  EXPECT_EQ(sheet.Find(5, 1), nullptr);
+  std::vector<std::int32_t> rows;
+  for (const auto& [row, cells] : sheet.rows()) {
+    rows.push_back(row);
+    for (std::size_t i = 1; i < cells.size(); ++i) {
+      EXPECT_LT(cells[i - 1].column, cells[i].column) << "row " << row;
+    }
+  }
+  EXPECT_EQ(rows, (std::vector<std::int32_t>{1, 2, 3, 4, 6}));
+  const UsedRange used = sheet.used_range();
+  EXPECT_EQ(used.first_row, 1);
+  EXPECT_EQ(used.last_row, 6);
+  EXPECT_EQ(used.first_column, 1);
+  EXPECT_EQ(used.last_column, 5);
+}
+
 TEST(Sheet, UsedRangeCoversValuesAndFormattedEmptyCells) {
   Sheet sheet(u"S", SheetKind::kWorksheet);
   EXPECT_TRUE(sheet.used_range().empty());
