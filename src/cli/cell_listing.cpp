@@ -55,6 +55,11 @@ std::string EscapeField(std::u16string_view text) {
 }
 
 void ListDisplayedTexts(Workbook& workbook, std::ostream& out) {
+  // Lines are gathered and written some 64 KiB at a time: a stream's insertions cost more than
+  // the short lines they would write one by one.
+  constexpr std::size_t kBlock = 64 * 1024;
+  std::string lines;
+  lines.reserve(kBlock + 4096);
   for (const auto& sheet : workbook.Worksheets()) {
     const std::string name = EscapeField(sheet->Name());
     const CellPosition end = sheet->UsedRangeEnd();
@@ -64,12 +69,22 @@ void ListDisplayedTexts(Workbook& workbook, std::ostream& out) {
       if (!cell) break;
       const std::u16string text = sheet->CellText(*cell);
       if (!text.empty()) {
-        out << name << '\t' << CellAddress(*cell) << '\t' << EscapeField(text) << '\n';
+        lines += name;
+        lines += '\t';
+        lines += CellAddress(*cell);
+        lines += '\t';
+        lines += EscapeField(text);
+        lines += '\n';
+        if (lines.size() >= kBlock) {
+          out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+          lines.clear();
+        }
       }
       from = *cell;
       if (++from.column > end.column) from = {from.row + 1, 1};
     }
   }
+  out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 }  // namespace brintova::cli

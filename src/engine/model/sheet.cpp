@@ -27,13 +27,22 @@ void Sheet::Grow(std::int32_t row, std::int32_t column) {
   used_.last_column = std::max(used_.last_column, column);
 }
 
+Sheet::Row& Sheet::NewLastRow(std::int32_t row) {
+  // Rows of a sheet tend to be alike: room for as many cells as the row before holds saves
+  // growing each row from one cell, and a row never holds more than twice its cells on account
+  // of it (the room it was given is its predecessor's size).
+  Row cells;
+  if (!rows_.empty()) cells.reserve(std::prev(rows_.end())->second.size());
+  return rows_.emplace_hint(rows_.end(), row, std::move(cells))->second;
+}
+
 void Sheet::Put(std::int32_t row, const Cell& cell) {
   // Writes in row-major order (a walk filling a result sheet) land in the last row or a new one
   // after it: no search of the row map, and the cell goes to the end of its row.
   Row* last = rows_.empty() ? nullptr : &std::prev(rows_.end())->second;
   const std::int32_t last_row = rows_.empty() ? 0 : std::prev(rows_.end())->first;
   Row& cells = last_row == row  ? *last
-               : last_row < row ? rows_.emplace_hint(rows_.end(), row, Row{})->second
+               : last_row < row ? NewLastRow(row)
                                 : rows_[row];
   if (cells.empty() || cells.back().column < cell.column) {
     cells.push_back(cell);
@@ -69,7 +78,7 @@ void Sheet::Append(std::int32_t row, const Cell& cell) {
       return;
     }
   }
-  rows_.emplace_hint(rows_.end(), row, Row{cell});
+  NewLastRow(row).push_back(cell);
   ++cell_count_;
   Grow(row, cell.column);
 }

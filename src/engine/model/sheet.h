@@ -85,6 +85,8 @@ class Sheet {
 
  private:
   void Grow(std::int32_t row, std::int32_t column);
+  // Adds an empty row after every other row.
+  Row& NewLastRow(std::int32_t row);
 
   std::u16string name_;
   SheetKind kind_;
