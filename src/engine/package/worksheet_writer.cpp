@@ -1,6 +1,7 @@
 // Worksheet and styles parts written from the model.
 #include "engine/package/worksheet_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -48,8 +49,34 @@ const PackageNamespaces& StrictNamespaces() {
 std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& sheet,
                               const PackageNamespaces& ns,
                               const std::vector<std::uint32_t>& style_index, bool selected) {
+  std::string whole;
+  WriteWorksheetXmlBlocks(
+      book, sheet, ns, style_index, selected,
+      [&](std::string block) {
+        if (whole.empty()) {
+          whole = std::move(block);
+        } else {
+          whole += block;
+        }
+      },
+      std::size_t{64} << 20);
+  return whole;
+}
+
+void WriteWorksheetXmlBlocks(const model::Workbook& book, const model::Sheet& sheet,
+                             const PackageNamespaces& ns,
+                             const std::vector<std::uint32_t>& style_index, bool selected,
+                             const std::function<void(std::string block)>& emit,
+                             std::size_t block_bytes) {
   std::string out;
-  out.reserve(64 + sheet.CellCount() * 40);
+  out.reserve(std::min(block_bytes, 64 + sheet.CellCount() * 40) + 1024);
+  // Hands the block made so far to `emit` once it is full; called after each cell.
+  const auto flush = [&] {
+    if (out.size() < block_bytes) return;
+    emit(std::move(out));
+    out.clear();
+    out.reserve(block_bytes + 1024);
+  };
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
   out += ns.main;
   out += "\" xmlns:r=\"";
@@ -74,6 +101,7 @@ std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& s
     AppendUnsigned(out, static_cast<std::uint32_t>(row));
     out += "\">";
     for (const model::Cell& cell : cells) {
+      flush();
       out += "<c r=\"";
       AppendCellReference(out, row, cell.column);
       out.push_back('"');
@@ -133,7 +161,7 @@ std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& s
   out +=
       "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
       "header=\"0.3\" footer=\"0.3\"/></worksheet>";
-  return out;
+  emit(std::move(out));
 }
 
 std::string WriteStylesXml(const model::StyleTable& styles) {

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/model/workbook.h"
 
 namespace brintova::engine::package {
+
+inline constexpr std::size_t kWorksheetBlockBytes = std::size_t{1} << 20;
 
 // Namespaces of the two flavours of the format; strict packages use the second set.
 struct PackageNamespaces {
@@ -26,6 +29,14 @@ const PackageNamespaces& StrictNamespaces();
 std::string WriteWorksheetXml(const model::Workbook& book, const model::Sheet& sheet,
                               const PackageNamespaces& ns,
                               const std::vector<std::uint32_t>& style_index, bool selected);
+// The same part handed to `emit` in blocks of about `block_bytes` (a block ends after a cell),
+// so that a large sheet's XML is never held whole. Throws Failure as above, or what `emit`
+// throws.
+void WriteWorksheetXmlBlocks(const model::Workbook& book, const model::Sheet& sheet,
+                             const PackageNamespaces& ns,
+                             const std::vector<std::uint32_t>& style_index, bool selected,
+                             const std::function<void(std::string block)>& emit,
+                             std::size_t block_bytes = kWorksheetBlockBytes);
 
 // A complete styles part holding every style of the table, in order, on the default font.
 std::string WriteStylesXml(const model::StyleTable& styles);
