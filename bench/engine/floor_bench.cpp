@@ -109,7 +109,8 @@ int main(int argc, char** argv) {
       Die("libdeflate failed");
     }
   };
-  const double zlib_ms = BestMs(runs, [&] { ZlibInflate(raw, [](const char*, std::size_t, bool) {}); });
+  const double zlib_ms =
+      BestMs(runs, [&] { ZlibInflate(raw, [](const char*, std::size_t, bool) {}); });
   const double libdeflate_ms = BestMs(runs, libdeflate_inflate);
   const double zlib_parse_ms = BestMs(runs, [&] {
     XML_Parser parser = NewParser();

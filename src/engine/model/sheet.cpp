@@ -41,9 +41,7 @@ void Sheet::Put(std::int32_t row, const Cell& cell) {
   // after it: no search of the row map, and the cell goes to the end of its row.
   Row* last = rows_.empty() ? nullptr : &std::prev(rows_.end())->second;
   const std::int32_t last_row = rows_.empty() ? 0 : std::prev(rows_.end())->first;
-  Row& cells = last_row == row  ? *last
-               : last_row < row ? NewLastRow(row)
-                                : rows_[row];
+  Row& cells = last_row == row ? *last : last_row < row ? NewLastRow(row) : rows_[row];
   if (cells.empty() || cells.back().column < cell.column) {
     cells.push_back(cell);
     ++cell_count_;

@@ -39,8 +39,10 @@ std::string DeflateBlock(const std::string& block, const std::string& dictionary
 
 }  // namespace
 
-BlockDeflater::BlockDeflater(int level, std::size_t in_flight)
-    : level_(level), in_flight_(in_flight < 1 ? 1 : in_flight) {}
+BlockDeflater::BlockDeflater(int level, int single_block_level, std::size_t in_flight)
+    : level_(level),
+      single_block_level_(single_block_level),
+      in_flight_(in_flight < 1 ? 1 : in_flight) {}
 
 BlockDeflater::~BlockDeflater() {
   for (auto& piece : running_) {
@@ -69,11 +71,12 @@ void BlockDeflater::Submit(bool last) {
     return piece;
   };
   running_.push_back(std::async(std::launch::async, std::move(task)));
-  dictionary_ = block->size() >= kWindow ? block->substr(block->size() - kWindow)
-                                         : (dictionary_ + *block).substr(
-                                               (dictionary_.size() + block->size()) > kWindow
-                                                   ? dictionary_.size() + block->size() - kWindow
-                                                   : 0);
+  dictionary_ = block->size() >= kWindow
+                    ? block->substr(block->size() - kWindow)
+                    : (dictionary_ + *block)
+                          .substr((dictionary_.size() + block->size()) > kWindow
+                                      ? dictionary_.size() + block->size() - kWindow
+                                      : 0);
 }
 
 void BlockDeflater::Collect() {
@@ -86,7 +89,17 @@ void BlockDeflater::Collect() {
 }
 
 DeflatedPart BlockDeflater::Finish() {
-  Submit(true);  // an empty part is an empty final block
+  if (running_.empty() && result_.size == 0) {
+    // One block (or none: an empty final block) is not worth a thread.
+    result_.bytes = DeflateBlock(pending_, {}, single_block_level_, true);
+    result_.crc = static_cast<std::uint32_t>(crc32(
+        0, reinterpret_cast<const Bytef*>(pending_.data()), static_cast<uInt>(pending_.size())));
+    result_.size = pending_.size();
+    pending_.clear();
+    has_pending_ = false;
+    return std::move(result_);
+  }
+  Submit(true);
   while (!running_.empty()) Collect();
   return std::move(result_);
 }

@@ -19,8 +19,10 @@ struct DeflatedPart {
 
 class BlockDeflater {
  public:
-  // `level` is zlib's (1 fastest, 9 smallest); at most `in_flight` blocks are held at once.
-  explicit BlockDeflater(int level, std::size_t in_flight = 3);
+  // `level` is zlib's (1 fastest, 9 smallest); a part that arrives as one block is deflated at
+  // `single_block_level` on the caller's thread instead. At most `in_flight` blocks are held
+  // at once.
+  BlockDeflater(int level, int single_block_level, std::size_t in_flight = 3);
   ~BlockDeflater();  // waits for blocks still being deflated
   BlockDeflater(const BlockDeflater&) = delete;
   BlockDeflater& operator=(const BlockDeflater&) = delete;
@@ -40,8 +42,9 @@ class BlockDeflater {
   void Collect();
 
   int level_;
+  int single_block_level_;
   std::size_t in_flight_;
-  std::string pending_;     // held back until it is known whether it is the last block
+  std::string pending_;  // held back until it is known whether it is the last block
   bool has_pending_ = false;
   std::string dictionary_;  // the last 32 KiB submitted
   std::deque<std::future<Piece>> running_;

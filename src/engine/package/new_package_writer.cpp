@@ -83,9 +83,8 @@ void WriteNewPackage(const model::Workbook& book, const PackageKind& kind,
   zip.AddPart("xl/_rels/workbook.xml.rels", std::move(rels));
   zip.AddPart("xl/styles.xml", WriteStylesXml(book.styles()));
   for (std::size_t i = 0; i < book.SheetCount(); ++i) {
-    std::string xml = WriteWorksheetXml(book, book.sheet(i), ns, {}, i == active);
-    const int level = xml.size() > (1u << 20) ? 1 : 6;
-    zip.AddPart("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml", std::move(xml), level);
+    zip.AddDeflatedPart("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml",
+                        DeflateWorksheetXml(book, book.sheet(i), ns, {}, i == active));
   }
   zip.Close();
 }

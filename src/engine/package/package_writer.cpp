@@ -52,8 +52,6 @@ std::size_t Entry(const ZipReader& source, const std::string& part) {
   return *index;
 }
 
-int DeflateLevel(std::size_t size) { return size > (1u << 20) ? 1 : 6; }
-
 // Sets the attribute holding a 0-based sheet position to that sheet's new position.
 void ShiftPosition(pugi::xml_node node, const char* attribute, const std::vector<int>& moved,
                    bool write_default) {
@@ -296,7 +294,7 @@ void WriteCopy(const model::Workbook& book, const PackageKind& kind, const ZipRe
   // A sheet inserted since opening is the active one, as in the application, and the only
   // selected one; otherwise the file's active sheet stays active where it moved.
   const model::Sheet* active = book.activated_sheet();
-  std::map<std::size_t, std::string> deselected;  // entry -> the part without its selection
+  std::map<std::size_t, DeflatedPart> deselected;  // entry -> the part without its selection
   if (active != nullptr && !active->part_name().empty()) active = nullptr;
   if (active != nullptr) {
     Activate(workbook_root, sheets, book.IndexOf(*active));
@@ -363,8 +361,7 @@ void WriteCopy(const model::Workbook& book, const PackageKind& kind, const ZipRe
     } else if (styles && i == *styles_entry) {
       zip.AddPart(name, styles->Serialize());
     } else if (auto edited = deselected.find(i); edited != deselected.end()) {
-      const int level = DeflateLevel(edited->second.size());
-      zip.AddPart(name, std::move(edited->second), level);
+      zip.AddDeflatedPart(name, std::move(edited->second));
     } else {
       zip.CopyEntry(source, i);
     }
@@ -372,9 +369,8 @@ void WriteCopy(const model::Workbook& book, const PackageKind& kind, const ZipRe
   if (!types_entry) zip.AddPart(kContentTypesPart, content_types.Serialize());
   if (!fresh_styles.empty()) zip.AddPart(styles_part, std::move(fresh_styles));
   for (const NewPart& p : new_parts) {
-    std::string xml = WriteWorksheetXml(book, *p.sheet, ns, style_index, p.sheet == active);
-    const int level = DeflateLevel(xml.size());
-    zip.AddPart(p.part, std::move(xml), level);
+    zip.AddDeflatedPart(p.part,
+                        DeflateWorksheetXml(book, *p.sheet, ns, style_index, p.sheet == active));
   }
   zip.Close();
 }

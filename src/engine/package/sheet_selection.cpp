@@ -2,12 +2,14 @@
 // mark from exactly those start tags in the part's bytes, leaving everything else as it was.
 #include "engine/package/sheet_selection.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/package/read_error.h"
 #include "engine/package/workbook_part.h"
+#include "engine/package/worksheet_writer.h"
 #include "engine/package/xml_reader.h"
 #include "engine/package/zip_reader.h"
 
@@ -83,9 +85,30 @@ std::string WithoutSelected(std::string_view tag) {
   return out;
 }
 
+// The head of a part with the mark taken out of each tag, or nullopt when the tags do not lie
+// where the parse found them (the part is then copied as it stands).
+std::optional<std::string> WithoutSelectedTags(const std::string& head,
+                                               const std::vector<TagRange>& tags) {
+  // Offsets count the part's bytes; a part in UTF-16 is left as it is.
+  if (head.size() >= 2 && (head[0] == '\xFF' || head[0] == '\xFE')) return std::nullopt;
+  std::string out;
+  out.reserve(head.size());
+  std::size_t copied = 0;
+  for (const TagRange& tag : tags) {
+    const auto begin = static_cast<std::size_t>(tag.offset);
+    const auto size = static_cast<std::size_t>(tag.size);
+    if (begin < copied || begin + size > head.size()) return std::nullopt;
+    out.append(head, copied, begin - copied);
+    out += WithoutSelected(std::string_view(head).substr(begin, size));
+    copied = begin + size;
+  }
+  out.append(head, copied, std::string::npos);
+  return out;
+}
+
 }  // namespace
 
-std::optional<std::string> DeselectedSheetPart(const ZipReader& source, std::size_t entry) {
+std::optional<DeflatedPart> DeselectedSheetPart(const ZipReader& source, std::size_t entry) {
   std::vector<TagRange> tags;
   SelectionScan scan(tags);
   try {
@@ -95,23 +118,42 @@ std::optional<std::string> DeselectedSheetPart(const ZipReader& source, std::siz
     return std::nullopt;  // a part this program cannot read is copied as it stands
   }
   if (tags.empty()) return std::nullopt;
-  std::string bytes;
-  source.ReadEntry(entry, [&](const char* data, std::size_t size) { bytes.append(data, size); });
-  // Offsets count the part's bytes; a part in UTF-16 is left as it is.
-  if (bytes.size() >= 2 && (bytes[0] == '\xFF' || bytes[0] == '\xFE')) return std::nullopt;
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t copied = 0;
-  for (const TagRange& tag : tags) {
-    const auto begin = static_cast<std::size_t>(tag.offset);
-    const auto size = static_cast<std::size_t>(tag.size);
-    if (begin < copied || begin + size > bytes.size()) return std::nullopt;
-    out.append(bytes, copied, begin - copied);
-    out += WithoutSelected(std::string_view(bytes).substr(begin, size));
-    copied = begin + size;
+  // The marks lie in the part's head: it is gathered up to the last one and edited, and the
+  // rest streams through to the deflater as it is inflated, so the part is never held whole.
+  const auto head_size = static_cast<std::size_t>(tags.back().offset + tags.back().size);
+  std::string head;
+  bool head_done = false;
+  struct LeftAlone {};
+  BlockDeflater deflater(kLargeSheetDeflateLevel, kSmallSheetDeflateLevel);
+  std::string block;
+  const auto emit = [&](std::string_view bytes) {
+    block.append(bytes);
+    if (block.size() >= kWorksheetBlockBytes) {
+      deflater.Add(std::move(block));
+      block.clear();
+    }
+  };
+  try {
+    source.ReadEntry(entry, [&](const char* data, std::size_t size) {
+      std::string_view chunk(data, size);
+      if (!head_done) {
+        const std::size_t take = std::min(chunk.size(), head_size - head.size());
+        head.append(chunk.substr(0, take));
+        chunk.remove_prefix(take);
+        if (head.size() < head_size) return;
+        head_done = true;
+        std::optional<std::string> edited = WithoutSelectedTags(head, tags);
+        if (!edited) throw LeftAlone{};
+        emit(*edited);
+      }
+      emit(chunk);
+    });
+  } catch (const LeftAlone&) {
+    return std::nullopt;
   }
-  out.append(bytes, copied, std::string::npos);
-  return out;
+  if (!head_done) return std::nullopt;  // the part ends before its marks: left alone
+  deflater.Add(std::move(block));
+  return deflater.Finish();
 }
 
 }  // namespace brintova::engine::package

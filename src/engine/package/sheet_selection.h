@@ -8,13 +8,15 @@
 #include <optional>
 #include <string>
 
+#include "engine/package/block_deflater.h"
+
 namespace brintova::engine::package {
 
 class ZipReader;
 
-// The part's bytes with the mark dropped from every selected view, or nullopt when no view of
-// the part is selected (the part is then copied as it is). Only the head of a part that is not
-// selected is read. Throws ReadError when the part cannot be read.
-std::optional<std::string> DeselectedSheetPart(const ZipReader& source, std::size_t entry);
+// The part with the mark dropped from every selected view, deflated as it streams through, or
+// nullopt when no view of the part is selected (the part is then copied as it is). Only the
+// head of a part that is not selected is read. Throws ReadError when the part cannot be read.
+std::optional<DeflatedPart> DeselectedSheetPart(const ZipReader& source, std::size_t entry);
 
 }  // namespace brintova::engine::package

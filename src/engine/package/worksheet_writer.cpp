@@ -164,6 +164,15 @@ void WriteWorksheetXmlBlocks(const model::Workbook& book, const model::Sheet& sh
   emit(std::move(out));
 }
 
+DeflatedPart DeflateWorksheetXml(const model::Workbook& book, const model::Sheet& sheet,
+                                 const PackageNamespaces& ns,
+                                 const std::vector<std::uint32_t>& style_index, bool selected) {
+  BlockDeflater deflater(kLargeSheetDeflateLevel, kSmallSheetDeflateLevel);
+  WriteWorksheetXmlBlocks(book, sheet, ns, style_index, selected,
+                          [&](std::string block) { deflater.Add(std::move(block)); });
+  return deflater.Finish();
+}
+
 std::string WriteStylesXml(const model::StyleTable& styles) {
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet "

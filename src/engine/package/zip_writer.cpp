@@ -4,6 +4,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,6 +29,50 @@ std::string ArchiveError(zip_t* archive) {
   if (zip_error_code_zip(error) == ZIP_ER_MEMORY) return "there is not enough memory";
   const char* text = zip_error_strerror(error);
   return text ? text : "unknown zip error";
+}
+
+// A part deflated already, read by libzip as a stream it need not compress: the size, CRC and
+// method it reports let libzip write the bytes as they are.
+struct DeflatedSource {
+  const DeflatedPart* part;
+  std::size_t at = 0;
+};
+
+zip_int64_t ReadDeflated(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+  auto* source = static_cast<DeflatedSource*>(state);
+  switch (command) {
+    case ZIP_SOURCE_OPEN:
+      source->at = 0;
+      return 0;
+    case ZIP_SOURCE_READ: {
+      const std::size_t n = std::min<std::size_t>(length, source->part->bytes.size() - source->at);
+      std::memcpy(data, source->part->bytes.data() + source->at, n);
+      source->at += n;
+      return static_cast<zip_int64_t>(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+      return 0;
+    case ZIP_SOURCE_STAT: {
+      auto* stat = static_cast<zip_stat_t*>(data);
+      zip_stat_init(stat);
+      stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+      stat->size = source->part->size;
+      stat->comp_size = source->part->bytes.size();
+      stat->comp_method = ZIP_CM_DEFLATE;
+      stat->crc = source->part->crc;
+      return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(nullptr, data, length);
+    case ZIP_SOURCE_FREE:
+      delete source;
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                            ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+      return -1;
+  }
 }
 
 }  // namespace
@@ -86,6 +131,21 @@ void ZipWriter::AddPart(std::string_view name, std::string contents, int level) 
                            static_cast<zip_uint32_t>(level));
 }
 
+void ZipWriter::AddDeflatedPart(std::string_view name, DeflatedPart part) {
+  deflated_.push_back(std::move(part));
+  auto* state = new DeflatedSource{&deflated_.back()};
+  zip_source_t* source = zip_source_function(archive_, ReadDeflated, state);
+  if (source == nullptr) delete state;
+  const std::string entry(name);
+  const zip_int64_t index =
+      source ? zip_file_add(archive_, entry.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+  if (index < 0) {
+    if (source) zip_source_free(source);
+    throw Failure("Cannot save " + Quoted(shown_target_) + ": part " + entry +
+                  " cannot be added (" + ArchiveError(archive_) + ").");
+  }
+}
+
 void ZipWriter::CopyEntry(const ZipReader& source_package, std::size_t index) {
   const std::string& name = source_package.EntryName(index);
   zip_source_t* source =
@@ -113,6 +173,7 @@ void ZipWriter::Close() {
   }
   archive_ = nullptr;
   buffers_.clear();
+  deflated_.clear();
 }
 
 }  // namespace brintova::engine::package

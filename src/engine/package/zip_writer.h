@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/package/block_deflater.h"
+
 struct zip;
 
 namespace brintova::engine::package {
@@ -25,6 +27,9 @@ class ZipWriter {
 
   // Adds a part; `level` is the deflate level (1 fastest, 9 smallest). Throws Failure.
   void AddPart(std::string_view name, std::string contents, int level = 6);
+  // Adds a part deflated already (BlockDeflater); its bytes are written as they are. Throws
+  // Failure.
+  void AddDeflatedPart(std::string_view name, DeflatedPart part);
   // Copies an entry's compressed bytes, CRC and time unchanged, stored entries stored. `source`
   // must stay open until Close(). Throws Failure.
   void CopyEntry(const ZipReader& source, std::size_t index);
@@ -35,6 +40,7 @@ class ZipWriter {
   zip* archive_ = nullptr;
   std::string shown_target_;
   std::deque<std::string> buffers_;  // kept alive until Close()
+  std::deque<DeflatedPart> deflated_;
 };
 
 // What a failed write of a file means to its user ("the disk is full"), from the system's

@@ -34,7 +34,7 @@ TEST(Sheet, WritesInAnyOrderAfterRowMajorOnesKeepEveryCellOnceInItsPlace) {
   Sheet sheet(u"S", SheetKind::kWorksheet);
   for (std::int32_t row = 2; row <= 4; ++row) {
     for (std::int32_t column = 1; column <= 3; ++column) {
-      sheet.Put(row, Cell::Empty(column, 5));                    // the format first,
+      sheet.Put(row, Cell::Empty(column, 5));                      // the format first,
       sheet.Put(row, Cell::Number(column, row * 10 + column, 5));  // then the value
     }
   }

@@ -70,11 +70,11 @@ TEST(BlockDeflater, JoinsBlocksOfAnySizeIntoOneStreamOfTheWholePart) {
       {"one worker", {300000}, 6, 1},
   };
   for (const Case& c : cases) {
-    BlockDeflater deflater(c.level, c.in_flight);
+    BlockDeflater deflater(c.level, c.level, c.in_flight);
     std::size_t at = 0;
     for (std::size_t i = 0; at < whole.size(); ++i) {
-      const std::size_t size = std::min(c.sizes[std::min(i, c.sizes.size() - 1)],
-                                        whole.size() - at);
+      const std::size_t size =
+          std::min(c.sizes[std::min(i, c.sizes.size() - 1)], whole.size() - at);
       deflater.Add(whole.substr(at, size));
       at += size;
     }
@@ -88,13 +88,13 @@ TEST(BlockDeflater, JoinsBlocksOfAnySizeIntoOneStreamOfTheWholePart) {
 
 TEST(BlockDeflater, AnEmptyPartAndEmptyBlocksMakeAValidStream) {
   {
-    BlockDeflater deflater(1);
+    BlockDeflater deflater(1, 6);
     const DeflatedPart part = deflater.Finish();
     EXPECT_EQ(part.size, 0u);
     EXPECT_EQ(part.crc, 0u);
     EXPECT_EQ(Inflate(part.bytes), "");
   }
-  BlockDeflater deflater(1);
+  BlockDeflater deflater(1, 6);
   deflater.Add("");
   deflater.Add("abc");
   deflater.Add("");
@@ -105,9 +105,9 @@ TEST(BlockDeflater, AnEmptyPartAndEmptyBlocksMakeAValidStream) {
 
 TEST(BlockDeflater, PrimingWithThePreviousBlockKeepsTheSizeNearASinglePass) {
   const std::string whole = SheetLikeText(2'000'000, 11);
-  BlockDeflater blocks(1);
+  BlockDeflater blocks(1, 1);
   for (std::size_t at = 0; at < whole.size(); at += 100000) blocks.Add(whole.substr(at, 100000));
-  BlockDeflater single(1);
+  BlockDeflater single(1, 1);
   single.Add(whole);
   const std::size_t in_blocks = blocks.Finish().bytes.size();
   const std::size_t at_once = single.Finish().bytes.size();
@@ -129,12 +129,12 @@ TEST(WorksheetBlocks, JoinToThePartWrittenAtOnceAndEndAfterACell) {
     }
   }
   const std::string whole = WriteWorksheetXml(book, sheet, TransitionalNamespaces(), {}, true);
-  for (const std::size_t block_bytes : {std::size_t{1}, std::size_t{500}, std::size_t{4096},
-                                        std::size_t{1} << 20}) {
+  for (const std::size_t block_bytes :
+       {std::size_t{1}, std::size_t{500}, std::size_t{4096}, std::size_t{1} << 20}) {
     std::vector<std::string> blocks;
-    WriteWorksheetXmlBlocks(book, sheet, TransitionalNamespaces(), {}, true,
-                            [&](std::string block) { blocks.push_back(std::move(block)); },
-                            block_bytes);
+    WriteWorksheetXmlBlocks(
+        book, sheet, TransitionalNamespaces(), {}, true,
+        [&](std::string block) { blocks.push_back(std::move(block)); }, block_bytes);
     std::string joined;
     for (const std::string& block : blocks) joined += block;
     EXPECT_TRUE(joined == whole) << "blocks of " << block_bytes << " bytes join differently";
