@@ -162,6 +162,33 @@ TEST(SaveFromWhatWasRead, OpensOnTheResultSheetAloneSelected) {
   EXPECT_EQ(after.at("xl/chartsheets/sheet1.xml"), before.at("xl/chartsheets/sheet1.xml"));
 }
 
+// Parts of several megabytes are deflated in blocks as they are written: the selected source
+// sheet, edited on its way through, and the result sheet must both arrive whole.
+TEST(SaveFromWhatWasRead, LargeSheetsArriveWholeWhenDeflatedInBlocks) {
+  ScratchFolder folder;
+  std::string cells;
+  for (int row = 1; row <= 30000; ++row) {
+    const std::string r = std::to_string(row);
+    cells += "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"inlineStr\"><is><t>item " + r +
+             " of lot " + std::to_string(row * 7919 % 100003) + "</t></is></c><c r=\"B" + r +
+             "\"><v>" + std::to_string(row * 0.25) + "</v></c></row>";
+  }
+  const std::string part = "<worksheet xmlns=\"" + kMain +
+                           "\"><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/>"
+                           "</sheetViews><sheetData>" +
+                           cells + "</sheetData></worksheet>";
+  ASSERT_GT(part.size(), 2u << 20) << "the part should span several blocks";
+  Entries entries = testing::WorkbookWithSheetPart(part);
+  CellTexts written;
+  const auto saved = SaveWithResultSheet(entries, folder, &written);
+  EXPECT_GT(written.size(), 50000u);
+  std::string deselected = part;
+  const std::string mark = " tabSelected=\"1\"";
+  deselected.erase(deselected.find(mark), mark.size());
+  EXPECT_TRUE(saved.at("xl/worksheets/sheet1.xml") == deselected)
+      << "the source sheet differs from the source without its mark";
+}
+
 TEST(SaveFromWhatWasRead, PackagesTheReaderAcceptsAreSavedWhole) {
   {
     SCOPED_TRACE("no content types");
