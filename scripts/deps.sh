@@ -5,9 +5,9 @@ packages=(
   cmake ninja-build g++ pkg-config
   # fonts-liberation2 stands in for Arial with the same metrics, so captions fit as laid out.
   qt6-base-dev libgl-dev fonts-liberation2
-  libzip-dev libexpat1-dev libpugixml-dev nettle-dev libcli11-dev libfmt-dev
+  libzip-dev zlib1g-dev libexpat1-dev libpugixml-dev nettle-dev libcli11-dev libfmt-dev
   libpcre2-dev libicu-dev nlohmann-json3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libdeflate-dev
   clang libclang-rt-14-dev
   libreoffice-calc-nogui python3-uno python3-openpyxl python3-xlsxwriter
   # The Windows program: cross compiler, GoogleTest's sources to build it for Windows, wine and
