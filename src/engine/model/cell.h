@@ -13,6 +13,9 @@ namespace brintova::engine::model {
 
 inline constexpr std::int32_t kMaxRows = 1048576;
 inline constexpr std::int32_t kMaxColumns = 16384;
+// The most cells any reader puts into one workbook, whatever its format: about 270 MB of
+// cells, which keeps reading and saving any file within a few GB.
+inline constexpr std::uint64_t kMaxWorkbookCells = std::uint64_t{16} << 20;
 // The most UTF-16 code units a cell's text holds; readers cut longer text to this.
 inline constexpr std::size_t kMaxCellText = 32767;
 

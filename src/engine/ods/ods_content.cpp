@@ -426,6 +426,10 @@ void ContentHandler::EndRow() {
 
 void ContentHandler::Charge(std::uint64_t cells) {
   cells_ += cells;
+  if (cells_ > cell_budget_ && cell_budget_ >= model::kMaxWorkbookCells) {
+    throw package::ReadError{"the workbook holds more than " + GroupedDecimal(cell_budget_) +
+                             " cells, the most this program reads for one workbook"};
+  }
   if (cells_ > cell_budget_) {
     throw package::ReadError{"its repeated rows and columns spread out to more than " +
                              std::to_string(cell_budget_) +

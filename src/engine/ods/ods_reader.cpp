@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <new>
 
 #include "engine/ods/ods_content.h"
@@ -66,7 +67,8 @@ std::string MimeType(const ZipReader& zip) {
   return mime;
 }
 
-std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_bytes) {
+std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_bytes,
+                                      std::uint64_t max_cells) {
   if (zip.Has("mimetype")) {
     const std::string mime = MimeType(zip);
     if (mime.starts_with(kMimePrefix) && mime.find("spreadsheet") == std::string::npos) {
@@ -96,7 +98,7 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_b
     StylesPartHandler handler(styles);
     ParsePart(zip, "styles.xml", handler);
   }
-  ContentHandler content(*book, styles, CellBudget(file_bytes));
+  ContentHandler content(*book, styles, std::min(CellBudget(file_bytes), max_cells));
   ParsePart(zip, "content.xml", content);
   if (content.sheets() == 0) throw ReadError{"the spreadsheet holds no sheets"};
   book->styles().MarkOriginal();
@@ -104,13 +106,14 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_b
 }
 
 template <typename Open>
-ReadResult Guarded(Open&& open, const package::ZipLimits& limits, std::uint64_t file_bytes) {
+ReadResult Guarded(Open&& open, const package::ZipLimits& limits, std::uint64_t file_bytes,
+                   std::uint64_t max_cells) {
   ReadResult result;
   try {
     ZipReader zip;
     zip.set_limits(limits);
     open(zip);
-    result.workbook = Read(zip, file_bytes);
+    result.workbook = Read(zip, file_bytes, max_cells);
   } catch (const ReadError& error) {
     result.error = error;
   } catch (const std::bad_alloc&) {
@@ -125,20 +128,23 @@ ReadResult Guarded(Open&& open, const package::ZipLimits& limits, std::uint64_t 
 
 std::uint64_t CellBudget(std::uint64_t file_bytes) {
   // Sixteen bytes a cell: a floor of 64 MB of cells for any file, and 64 cells for each byte
-  // of the file beyond it, far more than any real spreadsheet repeats.
+  // of the file beyond it, far more than any real spreadsheet repeats; never more than any
+  // workbook may hold.
   constexpr std::uint64_t kFloor = std::uint64_t{1} << 22;
-  return kFloor + file_bytes * 64;
+  return std::min(kFloor + file_bytes * 64, model::kMaxWorkbookCells);
 }
 
 ReadResult ReadOdsFile(const std::string& native_path, const package::ZipLimits& limits) {
   struct stat info {};
   const std::uint64_t bytes =
       ::stat(native_path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-  return Guarded([&](ZipReader& zip) { zip.OpenFile(native_path); }, limits, bytes);
+  return Guarded([&](ZipReader& zip) { zip.OpenFile(native_path); }, limits, bytes,
+                 model::kMaxWorkbookCells);
 }
 
-ReadResult ReadOdsBuffer(const void* data, std::size_t size, const package::ZipLimits& limits) {
-  return Guarded([&](ZipReader& zip) { zip.OpenBuffer(data, size); }, limits, size);
+ReadResult ReadOdsBuffer(const void* data, std::size_t size, const package::ZipLimits& limits,
+                         std::uint64_t max_cells) {
+  return Guarded([&](ZipReader& zip) { zip.OpenBuffer(data, size); }, limits, size, max_cells);
 }
 
 }  // namespace brintova::engine::ods

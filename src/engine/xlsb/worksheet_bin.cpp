@@ -1,11 +1,14 @@
 // Reading a sheet part of an .xlsb package: row headers set the row, each cell record carries
 // its column, style and value (formula cells their cached result).
+#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "engine/model/cell.h"
 #include "engine/package/read_error.h"
 #include "engine/xlsb/record_stream.h"
 #include "engine/xlsb/xlsb_parts.h"
+#include "platform/text.h"
 
 namespace brintova::engine::xlsb {
 
@@ -120,7 +123,11 @@ class SheetRecords {
   }
 
   void Put(const Cell& cell) {
-    if (++budget_.cells > budget_.limit) {
+    if (++budget_.cells > budget_.limit && budget_.limit >= model::kMaxWorkbookCells) {
+      throw package::ReadError{"the workbook holds more than " + GroupedDecimal(budget_.limit) +
+                               " cells, the most this program reads for one workbook"};
+    }
+    if (budget_.cells > budget_.limit) {
       throw package::ReadError{"it holds more than " + std::to_string(budget_.limit) +
                                " cells, more than a file of this size can hold; it is refused "
                                "as damaged"};
@@ -140,7 +147,8 @@ class SheetRecords {
 }  // namespace
 
 CellBudget CellBudget::ForFileSize(std::uint64_t file_bytes) {
-  return CellBudget{0, (std::uint64_t{1} << 22) + file_bytes * 16};
+  return CellBudget{0,
+                    std::min((std::uint64_t{1} << 22) + file_bytes * 16, model::kMaxWorkbookCells)};
 }
 
 void ReadWorksheetBin(const package::ZipReader& zip, std::string_view part_name,

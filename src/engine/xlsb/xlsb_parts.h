@@ -26,7 +26,8 @@ void ReadSharedStringsBin(const package::ZipReader& zip, std::string_view part_n
 struct CellBudget {
   std::uint64_t cells = 0;
   std::uint64_t limit = 0;
-  // At least 4 million cells, and 16 cells for each byte of the file.
+  // At least 4 million cells, and 16 cells for each byte of the file, up to the most any
+  // workbook may hold.
   static CellBudget ForFileSize(std::uint64_t file_bytes);
 };
 

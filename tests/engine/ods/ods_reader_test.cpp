@@ -125,6 +125,30 @@ TEST(OdsContent, RepeatsThatWouldFillMemoryOrPassTheGridAreRefused) {
   EXPECT_GT(CellBudget(10'000'000), CellBudget(10'000));
 }
 
+TEST(OdsContent, NoFileSpreadsOutToMoreCellsThanAnyWorkbookMayHold) {
+  // 1,100 rows of 16,384 values: 18 million cells, fewer than the size-based budget of a file
+  // of this size allows (a third of a megabyte of noise beside the content), more than any
+  // workbook may hold.
+  testing::Entries entries = Package(
+      Table("<table:table-row table:number-rows-repeated=\"1100\">" +
+            FloatCell("1", " table:number-columns-repeated=\"16384\"") + "</table:table-row>"));
+  std::string noise(350u << 10, '\0');
+  std::uint32_t state = 7;
+  for (char& c : noise) {
+    state = state * 1664525u + 1013904223u;
+    c = static_cast<char>(state >> 24);
+  }
+  entries.push_back({"Pictures/noise.bin", noise});
+  ASSERT_EQ(CellBudget(350u << 10), model::kMaxWorkbookCells);  // the size allows more
+  const auto result = Read(entries);
+  ASSERT_FALSE(result.ok());
+  EXPECT_NE(result.error.description.find(
+                "the workbook holds more than 16,777,216 cells, the most this program reads"),
+            std::string::npos)
+      << result.error.description;
+  EXPECT_EQ(CellBudget(std::uint64_t{1} << 40), model::kMaxWorkbookCells);
+}
+
 TEST(OdsContent, ValueTypesAndTheTextOfCells) {
   const auto book = Open(Package(Table(
       "<table:table-row>"

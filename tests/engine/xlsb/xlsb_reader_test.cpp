@@ -232,7 +232,10 @@ TEST(XlsbRecords, CellsPastWhatTheFileSizeJustifiesAreRefused) {
   EXPECT_NE(result.error.description.find("more than a file of this size can hold"),
             std::string::npos)
       << result.error.description;
-  EXPECT_EQ(xlsb::CellBudget::ForFileSize(1'000'000).limit, (1u << 22) + 16'000'000u);
+  EXPECT_EQ(xlsb::CellBudget::ForFileSize(500'000).limit, (1u << 22) + 8'000'000u);
+  // No file, however large, holds more than any workbook may.
+  EXPECT_EQ(xlsb::CellBudget::ForFileSize(1'000'000).limit, model::kMaxWorkbookCells);
+  EXPECT_EQ(xlsb::CellBudget::ForFileSize(std::uint64_t{1} << 40).limit, model::kMaxWorkbookCells);
 }
 
 TEST(XlsbPackage, OtherKindsOfFileAreNamedForWhatTheyAre) {
