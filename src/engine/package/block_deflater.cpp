@@ -39,6 +39,19 @@ std::string DeflateBlock(const std::string& block, const std::string& dictionary
 
 }  // namespace
 
+std::size_t DeflatedPart::CompressedSize() const {
+  std::size_t total = 0;
+  for (const std::string& piece : pieces) total += piece.size();
+  return total;
+}
+
+std::string DeflatedPart::Joined() const {
+  std::string joined;
+  joined.reserve(CompressedSize());
+  for (const std::string& piece : pieces) joined += piece;
+  return joined;
+}
+
 BlockDeflater::BlockDeflater(int level, int single_block_level, std::size_t in_flight)
     : level_(level),
       single_block_level_(single_block_level),
@@ -82,7 +95,8 @@ void BlockDeflater::Submit(bool last) {
 void BlockDeflater::Collect() {
   Piece piece = running_.front().get();
   running_.pop_front();
-  result_.bytes += piece.bytes;
+  piece.bytes.shrink_to_fit();  // made with room for the worst case
+  result_.pieces.push_back(std::move(piece.bytes));
   result_.crc = static_cast<std::uint32_t>(
       crc32_combine(result_.crc, piece.crc, static_cast<z_off_t>(piece.size)));
   result_.size += piece.size;
@@ -91,7 +105,8 @@ void BlockDeflater::Collect() {
 DeflatedPart BlockDeflater::Finish() {
   if (running_.empty() && result_.size == 0) {
     // One block (or none: an empty final block) is not worth a thread.
-    result_.bytes = DeflateBlock(pending_, {}, single_block_level_, true);
+    result_.pieces.push_back(DeflateBlock(pending_, {}, single_block_level_, true));
+    result_.pieces.back().shrink_to_fit();
     result_.crc = static_cast<std::uint32_t>(crc32(
         0, reinterpret_cast<const Bytef*>(pending_.data()), static_cast<uInt>(pending_.size())));
     result_.size = pending_.size();

@@ -8,13 +8,19 @@
 #include <deque>
 #include <future>
 #include <string>
+#include <vector>
 
 namespace brintova::engine::package {
 
 struct DeflatedPart {
-  std::string bytes;       // raw deflate stream
+  // The raw deflate stream in pieces, one per block, each no larger than it needs: joining them
+  // into one string would hold the part twice while the string grows.
+  std::vector<std::string> pieces;
   std::uint32_t crc = 0;   // CRC-32 of the inflated bytes
   std::uint64_t size = 0;  // inflated size
+
+  std::size_t CompressedSize() const;
+  std::string Joined() const;
 };
 
 class BlockDeflater {

@@ -35,20 +35,32 @@ std::string ArchiveError(zip_t* archive) {
 // method it reports let libzip write the bytes as they are.
 struct DeflatedSource {
   const DeflatedPart* part;
-  std::size_t at = 0;
+  std::size_t piece = 0;  // the piece read next
+  std::size_t at = 0;     // within that piece
 };
 
 zip_int64_t ReadDeflated(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
   auto* source = static_cast<DeflatedSource*>(state);
   switch (command) {
     case ZIP_SOURCE_OPEN:
+      source->piece = 0;
       source->at = 0;
       return 0;
     case ZIP_SOURCE_READ: {
-      const std::size_t n = std::min<std::size_t>(length, source->part->bytes.size() - source->at);
-      std::memcpy(data, source->part->bytes.data() + source->at, n);
-      source->at += n;
-      return static_cast<zip_int64_t>(n);
+      const auto& pieces = source->part->pieces;
+      std::size_t copied = 0;
+      while (copied < length && source->piece < pieces.size()) {
+        const std::string& piece = pieces[source->piece];
+        const std::size_t n = std::min<std::size_t>(length - copied, piece.size() - source->at);
+        std::memcpy(static_cast<char*>(data) + copied, piece.data() + source->at, n);
+        copied += n;
+        source->at += n;
+        if (source->at == piece.size()) {
+          ++source->piece;
+          source->at = 0;
+        }
+      }
+      return static_cast<zip_int64_t>(copied);
     }
     case ZIP_SOURCE_CLOSE:
       return 0;
@@ -57,7 +69,7 @@ zip_int64_t ReadDeflated(void* state, void* data, zip_uint64_t length, zip_sourc
       zip_stat_init(stat);
       stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
       stat->size = source->part->size;
-      stat->comp_size = source->part->bytes.size();
+      stat->comp_size = source->part->CompressedSize();
       stat->comp_method = ZIP_CM_DEFLATE;
       stat->crc = source->part->crc;
       return sizeof(zip_stat_t);

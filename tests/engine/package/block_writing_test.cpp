@@ -81,8 +81,8 @@ TEST(BlockDeflater, JoinsBlocksOfAnySizeIntoOneStreamOfTheWholePart) {
     const DeflatedPart part = deflater.Finish();
     EXPECT_EQ(part.size, whole.size()) << c.name;
     EXPECT_EQ(part.crc, Crc(whole)) << c.name;
-    EXPECT_TRUE(Inflate(part.bytes) == whole) << c.name << ": the inflated bytes differ";
-    EXPECT_LT(part.bytes.size(), whole.size() / 2) << c.name << ": hardly compressed";
+    EXPECT_TRUE(Inflate(part.Joined()) == whole) << c.name << ": the inflated bytes differ";
+    EXPECT_LT(part.CompressedSize(), whole.size() / 2) << c.name << ": hardly compressed";
   }
 }
 
@@ -92,14 +92,14 @@ TEST(BlockDeflater, AnEmptyPartAndEmptyBlocksMakeAValidStream) {
     const DeflatedPart part = deflater.Finish();
     EXPECT_EQ(part.size, 0u);
     EXPECT_EQ(part.crc, 0u);
-    EXPECT_EQ(Inflate(part.bytes), "");
+    EXPECT_EQ(Inflate(part.Joined()), "");
   }
   BlockDeflater deflater(1, 6);
   deflater.Add("");
   deflater.Add("abc");
   deflater.Add("");
   const DeflatedPart part = deflater.Finish();
-  EXPECT_EQ(Inflate(part.bytes), "abc");
+  EXPECT_EQ(Inflate(part.Joined()), "abc");
   EXPECT_EQ(part.crc, Crc("abc"));
 }
 
@@ -109,8 +109,8 @@ TEST(BlockDeflater, PrimingWithThePreviousBlockKeepsTheSizeNearASinglePass) {
   for (std::size_t at = 0; at < whole.size(); at += 100000) blocks.Add(whole.substr(at, 100000));
   BlockDeflater single(1, 1);
   single.Add(whole);
-  const std::size_t in_blocks = blocks.Finish().bytes.size();
-  const std::size_t at_once = single.Finish().bytes.size();
+  const std::size_t in_blocks = blocks.Finish().CompressedSize();
+  const std::size_t at_once = single.Finish().CompressedSize();
   EXPECT_LT(in_blocks, at_once + at_once / 50) << "more than 2% larger than one pass";
 }
 
