@@ -1,7 +1,10 @@
 // Workbook: sheets in tab order, new-sheet naming, string lookup and displayed text.
 #include "engine/model/workbook.h"
 
+#include <unordered_map>
 #include <unordered_set>
+
+#include "platform/text.h"
 
 namespace brintova::engine::model {
 
@@ -105,6 +108,21 @@ bool SameSheetName(std::u16string_view a, std::u16string_view b) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
+}
+
+std::string SharedSheetName(const Workbook& book) {
+  std::unordered_map<std::u16string, const Sheet*> by_name;
+  for (std::size_t i = 0; i < book.SheetCount(); ++i) {
+    const Sheet& sheet = book.sheet(i);
+    const auto [named, added] = by_name.emplace(FoldSheetName(sheet.name()), &sheet);
+    if (added) continue;
+    const std::u16string& earlier = named->second->name();
+    return "two sheets are named \"" + ToUtf8(earlier) + "\"" +
+           (earlier == sheet.name()
+                ? std::string()
+                : " and \"" + ToUtf8(sheet.name()) + "\" (names that differ only in case)");
+  }
+  return {};
 }
 
 }  // namespace brintova::engine::model

@@ -173,5 +173,9 @@ bool SameSheetName(std::u16string_view a, std::u16string_view b);
 // The name with its letters folded as SameSheetName folds them: equal for names it calls the
 // same, so names can be hashed.
 std::u16string FoldSheetName(std::u16string_view name);
+// A message naming two sheets of `book` that share a name (compared as SameSheetName does), or
+// an empty text when every name is its own sheet's. A workbook whose sheets share a name cannot
+// be saved so that it reads again, so readers refuse it.
+std::string SharedSheetName(const Workbook& book);
 
 }  // namespace brintova::engine::model

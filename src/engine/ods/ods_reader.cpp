@@ -101,6 +101,9 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_b
   ContentHandler content(*book, styles, std::min(CellBudget(file_bytes), max_cells));
   ParsePart(zip, "content.xml", content);
   if (content.sheets() == 0) throw ReadError{"the spreadsheet holds no sheets"};
+  if (const std::string shared = model::SharedSheetName(*book); !shared.empty()) {
+    throw ReadError{shared + "; the spreadsheet is damaged"};
+  }
   book->styles().MarkOriginal();
   return book;
 }

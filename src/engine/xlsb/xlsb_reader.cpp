@@ -73,6 +73,16 @@ std::unique_ptr<model::Workbook> Read(const ZipReader& zip, std::uint64_t file_b
   if (workbook_part.sheets.empty()) throw ReadError{"the workbook lists no sheets"};
   CellBudget budget = CellBudget::ForFileSize(file_bytes);
 
+  {
+    // Names a save could not keep apart, checked before any sheet is read.
+    model::Workbook names;
+    for (const package::SheetEntry& entry : workbook_part.sheets) {
+      names.AddSheet(entry.name, model::SheetKind::kWorksheet);
+    }
+    if (const std::string shared = model::SharedSheetName(names); !shared.empty()) {
+      throw ReadError{shared + "; the workbook part is damaged"};
+    }
+  }
   for (const package::SheetEntry& entry : workbook_part.sheets) {
     const Relationship* found = nullptr;
     for (const auto& r : relationships) {

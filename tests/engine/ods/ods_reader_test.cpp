@@ -149,6 +149,15 @@ TEST(OdsContent, NoFileSpreadsOutToMoreCellsThanAnyWorkbookMayHold) {
   EXPECT_EQ(CellBudget(std::uint64_t{1} << 40), model::kMaxWorkbookCells);
 }
 
+TEST(OdsContent, SheetsSharingANameAreRefusedSinceNoSaveCouldKeepThemApart) {
+  const std::string row = "<table:table-row>" + FloatCell("1") + "</table:table-row>";
+  const auto result = Read(Package(Table(row, "Hidden") + Table(row, "HIDDEN")));
+  ASSERT_FALSE(result.ok());
+  EXPECT_NE(result.error.description.find("two sheets are named \"Hidden\" and \"HIDDEN\""),
+            std::string::npos)
+      << result.error.description;
+}
+
 TEST(OdsContent, ValueTypesAndTheTextOfCells) {
   const auto book = Open(Package(Table(
       "<table:table-row>"

@@ -214,6 +214,14 @@ TEST(XlsbRecords, DamagedOrHostileRecordsAreRefusedWithAReason) {
   const std::string wrong_id = Record(156, U32(0) + U32(1) + Wide(u"rId7") + Wide(u"Lost"));
   EXPECT_NE(FailureOf("", wrong_id).find("sheet \"Lost\" refers to relationship \"rId7\""),
             std::string::npos);
+  // Names a saved copy could not keep apart.
+  const std::string one_name = Record(131, "") + Record(143, "") +
+                               Record(156, U32(0) + U32(1) + Wide(u"rId1") + Wide(u"Data")) +
+                               Record(156, U32(0) + U32(2) + Wide(u"rId1") + Wide(u"DATA")) +
+                               Record(144, "") + Record(132, "");
+  EXPECT_NE(FailureOf("", one_name).find("two sheets are named \"Data\" and \"DATA\""),
+            std::string::npos)
+      << FailureOf("", one_name);
 }
 
 TEST(XlsbRecords, CellsPastWhatTheFileSizeJustifiesAreRefused) {
