@@ -107,6 +107,9 @@ void OdsStyles::Start(const XmlName& name, const Attributes& attributes) {
     if (const char* calendar = attributes.Get(Ns::kNumber, "calendar")) {
       if (std::string_view(calendar) != "gregorian") data_style_->non_gregorian = true;
     }
+    // A part opened inside a text part ends that text: growing the list would leave a pointer
+    // into it dangling.
+    collecting_ = nullptr;
     data_style_->parts.push_back(std::move(part));
     const PartKind kind = data_style_->parts.back().kind;
     if (kind == PartKind::kText || kind == PartKind::kCurrencySymbol || kind == PartKind::kFill) {
