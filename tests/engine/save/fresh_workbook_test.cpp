@@ -14,10 +14,6 @@
 namespace brintova::engine::savetest {
 namespace {
 
-std::unique_ptr<model::Workbook> Open(const std::string& path) {
-  return OpenWorkbookFile(TextFromNativePath(path));
-}
-
 // Texts that need escaping of every kind, as a CSV file gives them.
 constexpr char kAwkwardCsv[] =
     "plain,  leading,trailing  ,\"<&>\"\"'\"\n"

@@ -33,23 +33,6 @@ const std::string kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/
 const std::string kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const std::string kPackageRel = "http://schemas.openxmlformats.org/package/2006/relationships";
 
-std::unique_ptr<model::Workbook> Open(const std::string& path) {
-  return OpenWorkbookFile(TextFromNativePath(path));
-}
-
-void Save(const model::Workbook& book, const std::string& path) {
-  package::SaveWorkbookAs(book, TextFromNativePath(path));
-}
-
-std::string FailureOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& f) {
-    return ToUtf8(f.description());
-  }
-  return "(no failure)";
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -7,8 +7,11 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "engine/package/save_workbook.h"
+#include "engine/server/open_workbook.h"
 #include "engine/text/delimited_text.h"
 #include "engine/text/text_decoding.h"
+#include "platform/failure.h"
 #include "platform/text.h"
 
 namespace brintova::engine::savetest {
@@ -86,6 +89,23 @@ std::optional<CellTexts> LibreOfficeFirstSheet(const std::string& file,
         texts[{static_cast<std::int32_t>(r), static_cast<std::int32_t>(c)}] = ToUtf8(field);
       });
   return texts;
+}
+
+std::unique_ptr<model::Workbook> Open(const std::string& path) {
+  return OpenWorkbookFile(TextFromNativePath(path));
+}
+
+void Save(const model::Workbook& book, const std::string& path) {
+  package::SaveWorkbookAs(book, TextFromNativePath(path));
+}
+
+std::string FailureOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Failure& f) {
+    return ToUtf8(f.description());
+  }
+  return "(no failure)";
 }
 
 }  // namespace brintova::engine::savetest

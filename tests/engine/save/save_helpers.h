@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +25,13 @@ using testfiles::ScratchFolder;
 using testfiles::ZipEntries;
 
 void CopyFile(const std::string& from, const std::string& to);
+
+// The workbook at `path` as the engine opens it, and saved as the engine saves it.
+std::unique_ptr<model::Workbook> Open(const std::string& path);
+void Save(const model::Workbook& book, const std::string& path);
+
+// The description of the failure `action` raises, or "(no failure)".
+std::string FailureOf(const std::function<void()>& action);
 
 // Names of the entries of `before` that are missing from `after` or differ in content.
 std::vector<std::string> ChangedEntries(const std::map<std::string, std::string>& before,

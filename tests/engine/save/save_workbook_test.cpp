@@ -18,23 +18,6 @@
 namespace brintova::engine::savetest {
 namespace {
 
-std::unique_ptr<model::Workbook> Open(const std::string& path) {
-  return OpenWorkbookFile(TextFromNativePath(path));
-}
-
-void Save(const model::Workbook& book, const std::string& path) {
-  package::SaveWorkbookAs(book, TextFromNativePath(path));
-}
-
-std::string FailureOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& f) {
-    return ToUtf8(f.description());
-  }
-  return "(no failure)";
-}
-
 TEST(SaveWorkbookAs, KeepsUntouchedPartsAndShiftsEverySheetPosition) {
   ScratchFolder folder;
   const std::string source = folder.File("source.xlsx");
