@@ -22,7 +22,7 @@ print('%.3f s, %.0f MiB' % (st.median(r[0] for r in rows), st.median(r[1] for r 
 }
 
 cd "$work"
-cp "$here/gen.py" .
+cp "$here/../kit/gen.py" .
 $py gen.py 1m_2sheets >/dev/null
 xlsx=data/cells_1m_2sheets.xlsx
 soffice -env:UserInstallation="$profile" --headless --convert-to xls --outdir data "$xlsx" >/dev/null 2>&1

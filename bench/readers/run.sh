@@ -11,7 +11,7 @@ bin=$(realpath "$1")
 work=${2:-/tmp/brintova-readers-bench}
 runs=${RUNS:-5}
 mkdir -p "$work"
-cp "$here/gen.py" "$here/make_xlsb.py" "$work"
+cp "$here/../kit/gen.py" "$here/make_xlsb.py" "$work"
 cd "$work"
 profile="-env:UserInstallation=file://$work/lo-profile"
 
