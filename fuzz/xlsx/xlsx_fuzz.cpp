@@ -1,20 +1,18 @@
-// The Office Open XML reader and writer under libFuzzer. An input that begins "PK" is taken as a
-// zip package as it stands (damaged directories, bad compression, bombs). Any other input is a
-// list of parts, each introduced by a line "#=<part name>", packed here into a stored zip with
-// correct checksums, so that mutations reach the XML parsers instead of failing the CRC.
+// The Office Open XML reader and writer under libFuzzer. The input becomes a zip package as
+// common/pack_parts.h says (a zip as it stands, or "#=<part name>" sections packed with correct
+// checksums, so that mutations reach the XML parsers instead of failing the CRC).
 // A workbook that reads is rendered cell by cell, then saved with a result sheet added, and the
 // saved file must read again. The reader runs under a package budget scaled to the fuzzer's
 // memory.
 #include <unistd.h>
-#include <zip.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 #include "../common/fuzz_workbook.h"
+#include "../common/pack_parts.h"
 #include "engine/package/save_workbook.h"
 #include "engine/package/xlsx_reader.h"
 #include "platform/failure.h"
@@ -35,57 +33,6 @@ ReadLimits FuzzLimits() {
   limits.max_cells = std::uint64_t{1} << 20;
   limits.max_formats = std::uint64_t{1} << 16;
   return limits;
-}
-
-// Packs "#=name\n<bytes>" sections into a stored zip; false when libzip refuses a name.
-bool PackParts(std::string_view text, std::string& zip_bytes) {
-  zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-  zip_error_fini(&error);
-  if (buffer == nullptr) return false;
-  zip_source_keep(buffer);
-  zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, nullptr);
-  if (archive == nullptr) {
-    zip_source_free(buffer);
-    return false;
-  }
-  std::size_t at = text.find("#=");
-  bool ok = at != std::string_view::npos;
-  while (ok && at != std::string_view::npos) {
-    const std::size_t name_end = text.find('\n', at);
-    if (name_end == std::string_view::npos) break;
-    const std::string name(text.substr(at + 2, name_end - at - 2));
-    std::size_t next = text.find("\n#=", name_end);
-    const std::string_view body = text.substr(
-        name_end + 1, (next == std::string_view::npos ? text.size() : next) - name_end - 1);
-    zip_source_t* part = zip_source_buffer(archive, body.data(), body.size(), 0);
-    const zip_int64_t index =
-        part == nullptr ? -1 : zip_file_add(archive, name.c_str(), part, ZIP_FL_OVERWRITE);
-    if (index < 0) {
-      if (part != nullptr) zip_source_free(part);
-      ok = false;
-      break;
-    }
-    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
-    at = next == std::string_view::npos ? next : next + 1;
-  }
-  if (!ok) zip_discard(archive);
-  if (!ok || zip_close(archive) != 0) {
-    if (ok) zip_discard(archive);  // zip_close failed and left the archive open
-    zip_source_free(buffer);
-    return false;
-  }
-  zip_stat_t stat;
-  bool read = zip_source_stat(buffer, &stat) == 0 && zip_source_open(buffer) == 0;
-  if (read) {
-    zip_bytes.resize(stat.size);
-    read =
-        zip_source_read(buffer, zip_bytes.data(), stat.size) == static_cast<zip_int64_t>(stat.size);
-    zip_source_close(buffer);
-  }
-  zip_source_free(buffer);
-  return read;
 }
 
 // Adds a result sheet as a run does, saves (from the bytes the workbook keeps), and reads the
@@ -128,13 +75,8 @@ void SaveAndReopen(brintova::engine::model::Workbook& book) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string zip_bytes;
-  if (input.starts_with("PK")) {
-    zip_bytes.assign(input);
-  } else if (!PackParts(input, zip_bytes)) {
-    return 0;
-  }
+  if (!brintova::fuzz::InputAsZip(data, size, zip_bytes)) return 0;
   ReadResult result =
       brintova::engine::package::ReadXlsxBuffer(zip_bytes.data(), zip_bytes.size(), FuzzLimits());
   if (!result.ok()) {
