@@ -39,7 +39,7 @@ enum ControlId : int {
   kPushButton2Id
 };
 
-struct ControlSpec {
+struct ControlDefinition {
   const wchar_t* window_class;
   const wchar_t* text;
   DWORD style;
@@ -49,7 +49,7 @@ struct ControlSpec {
 // In the order of the layout table: tab-index order, which is the stacking order. Every control
 // but Frame1 and Option2 starts a group, so the two option buttons form one group across the
 // two frames, and arrow keys stay inside each of the other controls.
-const std::array<ControlSpec, 12> kSpecs = {{
+const std::array<ControlDefinition, 12> kDefinitions = {{
     {WC_LISTVIEWW, L"",
      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_NOSORTHEADER |
          WS_TABSTOP | WS_GROUP,
@@ -141,10 +141,11 @@ Win32MainWindow::~Win32MainWindow() {
 
 void Win32MainWindow::CreateControls() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  for (std::size_t i = 0; i < kSpecs.size(); ++i) {
-    const ControlSpec& spec = kSpecs[i];
-    controls_[i] = CreateWindowExW(spec.extended_style, spec.window_class, spec.text,
-                                   spec.style | WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window_,
+  for (std::size_t i = 0; i < kDefinitions.size(); ++i) {
+    const ControlDefinition& definition = kDefinitions[i];
+    controls_[i] = CreateWindowExW(definition.extended_style, definition.window_class,
+                                   definition.text, definition.style | WS_CHILD | WS_VISIBLE, 0, 0,
+                                   10, 10, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListView1Id + i)),
                                    instance, nullptr);
     if (controls_[i] == nullptr) {
