@@ -1,12 +1,15 @@
 // Finding the selected views of a sheet part by a streaming parse of its head, and removing the
-// mark from exactly those start tags in the part's bytes, leaving everything else as it was.
+// mark from exactly those start tags in the part's bytes, leaving everything else as it was. A
+// large deflated part is spliced: only its start is inflated and deflated again.
 #include "engine/package/sheet_selection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "engine/package/deflate_splice.h"
 #include "engine/package/read_error.h"
 #include "engine/package/workbook_part.h"
 #include "engine/package/worksheet_writer.h"
@@ -87,7 +90,7 @@ std::string WithoutSelected(std::string_view tag) {
 
 // The head of a part with the mark taken out of each tag, or nullopt when the tags do not lie
 // where the parse found them (the part is then copied as it stands).
-std::optional<std::string> WithoutSelectedTags(const std::string& head,
+std::optional<std::string> WithoutSelectedTags(std::string_view head,
                                                const std::vector<TagRange>& tags) {
   // Offsets count the part's bytes; a part in UTF-16 is left as it is.
   if (head.size() >= 2 && (head[0] == '\xFF' || head[0] == '\xFE')) return std::nullopt;
@@ -98,12 +101,40 @@ std::optional<std::string> WithoutSelectedTags(const std::string& head,
     const auto begin = static_cast<std::size_t>(tag.offset);
     const auto size = static_cast<std::size_t>(tag.size);
     if (begin < copied || begin + size > head.size()) return std::nullopt;
-    out.append(head, copied, begin - copied);
-    out += WithoutSelected(std::string_view(head).substr(begin, size));
+    out.append(head.substr(copied, begin - copied));
+    out += WithoutSelected(head.substr(begin, size));
     copied = begin + size;
   }
-  out.append(head, copied, std::string::npos);
+  out.append(head.substr(copied));
   return out;
+}
+
+// How far into a part its stream is inflated in search of a place to cut it, past which the
+// whole part is deflated again instead. Streams made in one pass end a block every hundred KB or
+// so of sheet XML and about one end in eight falls on a byte boundary; streams this program
+// wrote fall on one at every block.
+constexpr std::size_t kCutSearchBytes = std::size_t{4} << 20;
+
+enum class Splice { kDone, kLeftAlone, kNotPossible };
+
+// The part without its marks made by splicing its stream: the head, edited, and the rest of the
+// window past it deflated again, the original blocks after that copied. kNotPossible when the
+// part is not deflated or no place to cut it lies near enough.
+Splice SplicedPart(const ZipReader& source, std::size_t entry, const std::vector<TagRange>& tags,
+                   std::size_t head_size, DeflatedPart& part) {
+  std::optional<DeflateStream> stream = source.ReadDeflateStream(entry);
+  // The cut must leave bytes after it: the recorded size bounds the search.
+  if (!stream || stream->size <= head_size + kDeflateWindow) return Splice::kNotPossible;
+  const auto search =
+      static_cast<std::size_t>(std::min<std::uint64_t>(kCutSearchBytes, stream->size - 1));
+  std::optional<StreamCut> cut = FindStreamCut(stream->bytes, head_size + kDeflateWindow, search);
+  source.CountInflatedBytes(cut ? cut->inflated.size() : search);  // at most that was inflated
+  if (!cut) return Splice::kNotPossible;
+  std::optional<std::string> edited =
+      WithoutSelectedTags(std::string_view(cut->inflated).substr(0, head_size), tags);
+  if (!edited) return Splice::kLeftAlone;
+  part = SpliceStream(std::move(*stream), *cut, head_size, *edited, kSmallSheetDeflateLevel);
+  return Splice::kDone;
 }
 
 }  // namespace
@@ -118,9 +149,18 @@ std::optional<DeflatedPart> DeselectedSheetPart(const ZipReader& source, std::si
     return std::nullopt;  // a part this program cannot read is copied as it stands
   }
   if (tags.empty()) return std::nullopt;
+  const auto head_size = static_cast<std::size_t>(tags.back().offset + tags.back().size);
+  DeflatedPart spliced;
+  switch (SplicedPart(source, entry, tags, head_size, spliced)) {
+    case Splice::kDone:
+      return spliced;
+    case Splice::kLeftAlone:
+      return std::nullopt;
+    case Splice::kNotPossible:
+      break;
+  }
   // The marks lie in the part's head: it is gathered up to the last one and edited, and the
   // rest streams through to the deflater as it is inflated, so the part is never held whole.
-  const auto head_size = static_cast<std::size_t>(tags.back().offset + tags.back().size);
   std::string head;
   bool head_done = false;
   struct LeftAlone {};

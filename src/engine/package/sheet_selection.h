@@ -14,9 +14,11 @@ namespace brintova::engine::package {
 
 class ZipReader;
 
-// The part with the mark dropped from every selected view, deflated as it streams through, or
-// nullopt when no view of the part is selected (the part is then copied as it is). Only the
-// head of a part that is not selected is read. Throws ReadError when the part cannot be read.
+// The part with the mark dropped from every selected view, or nullopt when no view of the part
+// is selected (the part is then copied as it is). A large deflated part keeps its original
+// blocks from a little past the marks on, only its start inflated and deflated again; any other
+// is deflated whole as it streams through. Only the head of a part that is not selected is read.
+// Throws ReadError when the part cannot be read.
 std::optional<DeflatedPart> DeselectedSheetPart(const ZipReader& source, std::size_t entry);
 
 }  // namespace brintova::engine::package

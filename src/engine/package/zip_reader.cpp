@@ -375,6 +375,38 @@ void ZipReader::ReadEntry(std::size_t index,
   }
 }
 
+std::optional<DeflateStream> ZipReader::ReadDeflateStream(std::size_t index) const {
+  const std::string& part_name = names_[index];
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive_, index, 0, &stat) != 0) {
+    throw ReadError{"the zip package is damaged at " + PartText(part_name)};
+  }
+  constexpr zip_uint64_t kNeeded =
+      ZIP_STAT_COMP_METHOD | ZIP_STAT_COMP_SIZE | ZIP_STAT_SIZE | ZIP_STAT_CRC;
+  if ((stat.valid & kNeeded) != kNeeded || stat.comp_method != ZIP_CM_DEFLATE) return std::nullopt;
+  if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
+    throw ReadError{"This workbook is encrypted with a password", true};
+  }
+  std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, index, ZIP_FL_COMPRESSED));
+  if (!file) throw ReadError{"the zip package is damaged at " + PartText(part_name)};
+  DeflateStream stream;
+  stream.crc = stat.crc;
+  stream.size = stat.size;
+  stream.bytes.resize(static_cast<std::size_t>(stat.comp_size));
+  std::size_t got = 0;
+  while (got < stream.bytes.size()) {
+    const zip_int64_t n =
+        zip_fread(file.get(), stream.bytes.data() + got, stream.bytes.size() - got);
+    if (n <= 0) {
+      throw ReadError{"the zip package is damaged at " + PartText(part_name) +
+                      " (its data is truncated)"};
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  return stream;
+}
+
 std::string ZipReader::ReadAll(std::string_view part_name) const {
   std::string bytes;
   Read(part_name, [&](const char* data, std::size_t size) { bytes.append(data, size); });

@@ -29,6 +29,14 @@ struct ZipLimits {
   std::uint64_t max_package_bytes = std::uint64_t{1} << 30;
 };
 
+// An entry's deflate stream as the package holds it, with what its directory records of the
+// inflated part.
+struct DeflateStream {
+  std::string bytes;
+  std::uint32_t crc = 0;   // CRC-32 of the inflated part
+  std::uint64_t size = 0;  // inflated size
+};
+
 class ZipReader {
  public:
   ZipReader() = default;
@@ -66,6 +74,14 @@ class ZipReader {
                  const std::function<void(const char* data, std::size_t size)>& sink) const;
   // The whole part as bytes (small parts only: relationships, content types).
   std::string ReadAll(std::string_view part_name) const;
+  // The entry's compressed bytes, uninflated and so not counted against the package's budget,
+  // or nullopt when the entry is not deflated (stored, or compressed another way). Throws
+  // ReadError when the entry cannot be read.
+  std::optional<DeflateStream> ReadDeflateStream(std::size_t index) const;
+
+  // Counts bytes inflated outside Read (from a stream of ReadDeflateStream) against the
+  // package's budget. Throws ReadError when the budget runs out.
+  void CountInflatedBytes(std::uint64_t bytes) const { CountPackageBytes(bytes); }
 
   // Bytes inflated so far from every part together.
   std::uint64_t inflated_bytes() const { return inflated_bytes_; }
