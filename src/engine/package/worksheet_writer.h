@@ -39,11 +39,11 @@ void WriteWorksheetXmlBlocks(const model::Workbook& book, const model::Sheet& sh
                              const std::function<void(std::string block)>& emit,
                              std::size_t block_bytes = kWorksheetBlockBytes);
 
-// Deflate levels of a worksheet part written from the model: parts past one block are large
-// and deflated fast (on the benchmark's result sheet of 52 MB, level 1 takes a quarter of the
-// time of level 6 for 29% more bytes); a part of one block is small and packed tighter.
+// Deflate levels of a worksheet part written from the model: level 1 takes a quarter of the
+// time of level 6 for 29% more bytes on the benchmark's result sheet of 52 MB, and on a batch of
+// small workbooks level 6 was a fifth of the whole run, so a part of one block is made fast too.
 inline constexpr int kLargeSheetDeflateLevel = 1;
-inline constexpr int kSmallSheetDeflateLevel = 6;
+inline constexpr int kSmallSheetDeflateLevel = 1;
 
 // The worksheet part deflated as it is written: its XML is never held whole, and its blocks are
 // deflated on other threads while the next ones are made. Throws as WriteWorksheetXml.
