@@ -1,6 +1,7 @@
 // The built brintova-cli: exit statuses and which stream gets which words.
 #include <gtest/gtest.h>
 
+#include "cli/memory_tuning.h"
 #include "cli_test_support.h"
 
 namespace brintova::cli {
@@ -56,6 +57,30 @@ TEST(Executable, ListsTextOnStandardOutput) {
   const auto listed = RunExecutable({"text", testing::DataPath("text_escapes.xlsx")}, scratch);
   EXPECT_EQ(listed.status, 0) << listed.err;
   EXPECT_EQ(listed.out.rfind("Escapes\tA1\tC:\\\\path\\\\file\n", 0), 0u) << listed.out;
+}
+
+// The program starts itself again with the huge-page tunable only where that changes something,
+// keeps whatever tunables it was started with, and never asks twice (which would restart it
+// without end).
+TEST(Executable, AsksForHugePagesOnceAndKeepsOtherTunables) {
+  const std::string_view madvise = "always [madvise] never\n";
+  EXPECT_EQ(TunablesAskingForHugePages(nullptr, madvise), "glibc.malloc.hugetlb=1");
+  EXPECT_EQ(TunablesAskingForHugePages("", madvise), "glibc.malloc.hugetlb=1");
+  const auto kept = TunablesAskingForHugePages("glibc.malloc.check=3", madvise);
+  EXPECT_EQ(kept, "glibc.malloc.check=3:glibc.malloc.hugetlb=1");
+  EXPECT_EQ(TunablesAskingForHugePages(kept->c_str(), madvise), std::nullopt);
+  EXPECT_EQ(TunablesAskingForHugePages("glibc.malloc.hugetlb=0", madvise), std::nullopt);
+  EXPECT_EQ(TunablesAskingForHugePages(nullptr, "[always] madvise never\n"), std::nullopt);
+  EXPECT_EQ(TunablesAskingForHugePages(nullptr, "always madvise [never]\n"), std::nullopt);
+  EXPECT_EQ(TunablesAskingForHugePages(nullptr, ""), std::nullopt);  // no such file
+
+  // Started with tunables of its own, the program still runs and answers on its streams.
+  ScratchFolder scratch;
+  setenv("GLIBC_TUNABLES", "glibc.malloc.check=0", 1);
+  const auto version = RunExecutable({"--version"}, scratch);
+  unsetenv("GLIBC_TUNABLES");
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_EQ(version.out.rfind("brintova-cli ", 0), 0u) << version.out;
 }
 
 }  // namespace
