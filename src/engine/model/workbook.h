@@ -137,7 +137,7 @@ class Workbook {
   // Formula cells the reader found without a stored result, which read as empty: programs
   // that write formulas without calculating them (openpyxl, for one) leave the result out.
   std::uint64_t formulas_without_result() const { return formulas_without_result_; }
-  void CountFormulaWithoutResult() { ++formulas_without_result_; }
+  void CountFormulaWithoutResult(std::uint64_t count = 1) { formulas_without_result_ += count; }
 
   // For a new workbook that receives the results drawn from another one: that workbook's
   // name and its formulas_without_result(). Empty name otherwise.

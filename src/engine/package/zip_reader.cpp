@@ -407,6 +407,14 @@ std::optional<DeflateStream> ZipReader::ReadDeflateStream(std::size_t index) con
   return stream;
 }
 
+std::uint64_t ZipReader::DeclaredSize(std::string_view part_name) const {
+  const std::optional<std::size_t> index = Find(part_name);
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (!index || zip_stat_index(archive_, *index, 0, &stat) != 0) return 0;
+  return (stat.valid & ZIP_STAT_SIZE) != 0 ? stat.size : 0;
+}
+
 std::string ZipReader::ReadAll(std::string_view part_name) const {
   std::string bytes;
   Read(part_name, [&](const char* data, std::size_t size) { bytes.append(data, size); });

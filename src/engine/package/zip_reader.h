@@ -61,6 +61,9 @@ class ZipReader {
   // The entry holding a part (compared case-insensitively, as part names are).
   std::optional<std::size_t> Find(std::string_view part_name) const;
   bool Has(std::string_view part_name) const { return Find(part_name).has_value(); }
+  // The size a part's entry declares it inflates to; 0 when the part is missing or the entry
+  // does not say.
+  std::uint64_t DeclaredSize(std::string_view part_name) const;
   // True when the entry is stored without compression.
   bool IsStored(std::size_t index) const;
   // The entry's compression method as libzip numbers it.

@@ -241,6 +241,60 @@ TEST(XlsxReader, AMillionDistinctStylesLoadAndRender) {
   EXPECT_EQ(TextAt(result, 1, 4), "4.");  // no s: the file's first style, "0."
 }
 
+// A part past a few megabytes is parsed on one thread while another fills the cell store: the
+// cells, their own texts and the count of formulas without a result come out as a small part's
+// do, and a failure on the parsing side still names the part, its line and the cell.
+TEST(XlsxReader, ALargePartReadAlongsideGivesWhatASmallOneDoes) {
+  constexpr int kRows = 20000;  // about 5 MB of XML, so many batches of cells go across
+  const auto row_xml = [](int r) {
+    const std::string n = std::to_string(r);
+    return "<row r=\"" + n + "\"><c r=\"A" + n + "\" s=\"1\"><v>" + n + ".25</v></c>" + "<c r=\"B" +
+           n + "\" t=\"s\"><v>" + std::to_string(r % 3) + "</v></c>" + "<c r=\"C" + n +
+           "\" t=\"inlineStr\"><is><t>in " + n + "</t></is></c>" + "<c r=\"D" + n +
+           "\" t=\"str\"><f>X</f><v>f_x0041_" + n + "</v></c>" + "<c r=\"E" + n +
+           "\" t=\"e\"><v>oops " + n + "</v></c>" + "<c r=\"F" + n + "\"><f>1+1</f></c><c r=\"G" +
+           n + "\" s=\"1\"/>" + "<c r=\"H" + n + "\" t=\"e\"><v>#DIV/0!</v></c></row>\n";
+  };
+  std::string rows;
+  for (int r = 1; r <= kRows; ++r) rows += row_xml(r);
+  ASSERT_GT(rows.size(), 4u << 20);
+  const auto large = ReadEntries(MinimalWorkbook(rows, kStyles, kSharedStrings));
+  ASSERT_TRUE(large.ok()) << large.error.description;
+  const model::Sheet& sheet = large.workbook->sheet(0);
+  EXPECT_EQ(sheet.CellCount(), 8u * kRows);
+  EXPECT_EQ(large.workbook->formulas_without_result(), static_cast<std::uint64_t>(kRows));
+  for (const int r : {1, 512, 513, 9999, kRows}) {
+    const auto small = ReadEntries(MinimalWorkbook(row_xml(r), kStyles, kSharedStrings));
+    ASSERT_TRUE(small.ok()) << small.error.description;
+    for (int column = 1; column <= 8; ++column) {
+      std::u16string expected;
+      model::DisplayedText(*small.workbook, small.workbook->sheet(0),
+                           small.workbook->sheet(0).Find(r, column), expected);
+      EXPECT_EQ(TextAt(large, r, column), ToUtf8(expected)) << model::CellReference(r, column);
+    }
+  }
+  EXPECT_EQ(TextAt(large, kRows, 3), "in " + std::to_string(kRows));
+  EXPECT_EQ(TextAt(large, kRows, 4), "fA" + std::to_string(kRows));
+
+  std::string damaged = rows;
+  const std::string cell = "<c r=\"A15000\" s=\"1\"><v>15000.25</v>";
+  damaged.insert(damaged.find(cell) + cell.size(), "<v>2</v>");
+  const auto failed = ReadEntries(MinimalWorkbook(damaged, kStyles, kSharedStrings));
+  ASSERT_FALSE(failed.ok());
+  EXPECT_NE(failed.error.description.find("xl/worksheets/sheet1.xml (line 15000): cell A15000 "
+                                          "holds two values"),
+            std::string::npos)
+      << failed.error.description;
+
+  ReadLimits limits;
+  limits.max_cells = 100000;  // reached in row 12,500
+  const std::string bytes = MakeZip(MinimalWorkbook(rows, kStyles, kSharedStrings));
+  const auto over = ReadXlsxBuffer(bytes.data(), bytes.size(), limits);
+  ASSERT_FALSE(over.ok());
+  EXPECT_NE(over.error.description.find("more than 100,000 cells"), std::string::npos)
+      << over.error.description;
+}
+
 TEST(XlsxReader, IsoDatesBecomeSerialsInEitherSystem) {
   struct Case {
     const char* text;

@@ -1,0 +1,63 @@
+// Cells read from a worksheet part on their way into the sheet: stored at once, or gathered in
+// batches that the reading thread hands to the thread that owns the sheet, so that parsing the
+// XML and filling the cell store run side by side on two cores.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/model/sheet.h"
+
+namespace brintova::engine::package {
+
+class CellHandoff {
+ public:
+  explicit CellHandoff(model::Sheet& sheet) : sheet_(sheet) {}
+  CellHandoff(const CellHandoff&) = delete;
+  CellHandoff& operator=(const CellHandoff&) = delete;
+
+  // Stores a cell the way Sheet::Append does.
+  void Put(std::int32_t row, const model::Cell& cell);
+  // Stores a kOwnedString cell with its text, which goes into the sheet's own strings.
+  void PutText(std::int32_t row, model::Cell cell, std::u16string_view text);
+
+  // Runs `read`, which stores through Put and PutText, on a thread of its own while this thread
+  // fills the sheet with what it hands over; returns once both are done. A failure on either
+  // side stops the other and is rethrown here (the reading side's first). Runs `read` on this
+  // thread, storing at once, when no thread can be started.
+  void RunAlongside(const std::function<void()>& read);
+
+  // Cells handed over in one batch.
+  static constexpr std::size_t kBatchCells = 4096;
+
+ private:
+  struct Pending {
+    std::int32_t row;
+    std::uint32_t text_size;  // kOwnedString: the text's length; its start is in cell.index
+    model::Cell cell;
+  };
+  struct Batch {
+    std::vector<Pending> cells;
+    std::u16string texts;
+  };
+  void HandOver();
+  void Store(Batch& batch);
+
+  model::Sheet& sheet_;
+  bool batched_ = false;
+  Batch* filling_ = nullptr;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch*> free_, full_;
+  bool read_done_ = false;
+  bool cancelled_ = false;
+};
+
+}  // namespace brintova::engine::package
