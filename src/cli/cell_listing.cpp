@@ -1,8 +1,16 @@
 // The cell listing of "brintova-cli text".
 #include "cli/cell_listing.h"
 
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "cli/headless_ports.h"
 #include "engine/model/cell.h"
+#include "engine/model/workbook.h"
+#include "engine/package/xml_writer.h"
+#include "engine/server/embedded_server.h"
 #include "platform/text.h"
 
 namespace brintova::cli {
@@ -11,11 +19,9 @@ std::string CellAddress(CellPosition cell) {
   return engine::model::CellReference(cell.row, cell.column);
 }
 
-std::string EscapeField(std::u16string_view text) {
+void AppendEscaped(std::string& escaped, std::u16string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   static constexpr char kLowerHex[] = "0123456789abcdef";
-  std::string escaped;
-  escaped.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     switch (c) {
@@ -51,13 +57,112 @@ std::string EscapeField(std::u16string_view text) {
       AppendUtf8(escaped, c);
     }
   }
+}
+
+std::string EscapeField(std::u16string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  AppendEscaped(escaped, text);
   return escaped;
 }
 
+namespace {
+
+// Lines are gathered and written some 64 KiB at a time: a stream's insertions cost more than
+// the short lines they would write one by one.
+constexpr std::size_t kBlock = 64 * 1024;
+
+// Rows rendered together, on one of two threads: about this many cells each.
+constexpr std::size_t kChunkCells = 32 * 1024;
+
+using engine::model::Sheet;
+
+// The lines of one run of a sheet's rows.
+void AppendLines(const engine::model::Workbook& book, const Sheet& sheet, std::string_view name,
+                 Sheet::Rows::const_iterator first, Sheet::Rows::const_iterator last,
+                 std::string& lines) {
+  std::u16string text;
+  for (auto row = first; row != last; ++row) {
+    for (const engine::model::Cell& cell : row->second) {
+      if (!cell.HasValue()) continue;
+      engine::model::DisplayedText(book, sheet, &cell, text);
+      if (text.empty()) continue;
+      lines += name;
+      lines += '\t';
+      engine::package::AppendCellReference(lines, row->first, cell.column);
+      lines += '\t';
+      AppendEscaped(lines, text);
+      lines += '\n';
+    }
+  }
+}
+
+// A worksheet of the engine's own, read from its cell store: rows in chunks, every other chunk
+// rendered on a second thread while this one renders the one before, then both written in
+// order. Rendering is read-only once every cell's number format is compiled, which is done
+// first.
+void ListSheet(const engine::model::Workbook& book, const Sheet& sheet, std::ostream& out) {
+  const std::string name = EscapeField(sheet.name());
+  std::vector<Sheet::Rows::const_iterator> bounds{sheet.rows().begin()};
+  std::size_t cells = 0;
+  for (auto row = sheet.rows().begin(); row != sheet.rows().end(); ++row) {
+    for (const engine::model::Cell& cell : row->second) book.styles().Format(cell.style);
+    cells += row->second.size();
+    if (cells >= kChunkCells) {
+      bounds.push_back(std::next(row));
+      cells = 0;
+    }
+  }
+  if (bounds.back() != sheet.rows().end()) bounds.push_back(sheet.rows().end());
+  std::string first, second;
+  for (std::size_t chunk = 0; chunk + 1 < bounds.size(); chunk += 2) {
+    first.clear();
+    second.clear();
+    const bool pair = chunk + 2 < bounds.size();
+    std::thread helper;
+    std::exception_ptr helper_failure;
+    if (pair) {
+      try {
+        helper = std::thread([&] {
+          try {
+            AppendLines(book, sheet, name, bounds[chunk + 1], bounds[chunk + 2], second);
+          } catch (...) {
+            helper_failure = std::current_exception();
+          }
+        });
+      } catch (const std::system_error&) {
+        // No second thread: this one renders both.
+      }
+    }
+    try {
+      AppendLines(book, sheet, name, bounds[chunk], bounds[chunk + 1], first);
+    } catch (...) {
+      if (helper.joinable()) helper.join();
+      throw;
+    }
+    if (helper.joinable()) {
+      helper.join();
+      if (helper_failure) std::rethrow_exception(helper_failure);
+    } else if (pair) {
+      AppendLines(book, sheet, name, bounds[chunk + 1], bounds[chunk + 2], second);
+    }
+    out.write(first.data(), static_cast<std::streamsize>(first.size()));
+    out.write(second.data(), static_cast<std::streamsize>(second.size()));
+  }
+}
+
+}  // namespace
+
 void ListDisplayedTexts(Workbook& workbook, std::ostream& out) {
-  // Lines are gathered and written some 64 KiB at a time: a stream's insertions cost more than
-  // the short lines they would write one by one.
-  constexpr std::size_t kBlock = 64 * 1024;
+  if (auto* embedded = dynamic_cast<engine::EmbeddedWorkbook*>(&workbook)) {
+    const engine::model::Workbook& book = embedded->model();
+    for (std::size_t i = 0; i < book.SheetCount(); ++i) {
+      if (book.sheet(i).kind() == engine::model::SheetKind::kWorksheet) {
+        ListSheet(book, book.sheet(i), out);
+      }
+    }
+    return;
+  }
   std::string lines;
   lines.reserve(kBlock + 4096);
   for (const auto& sheet : workbook.Worksheets()) {

@@ -18,10 +18,13 @@ std::string CellAddress(CellPosition cell);
 // and its four hex digits (\uD83D); and every other control character (C0, DEL, C1) as \xHH,
 // so that a cell's text never drives the terminal (ESC, BEL).
 std::string EscapeField(std::u16string_view text);
+// The same, appended to `out`.
+void AppendEscaped(std::string& out, std::u16string_view text);
 
 // Writes one line per cell with non-empty displayed text: worksheets in tab order (hidden ones
 // included, chart and dialog sheets left out), cells row by row from A1 to the end of the used
-// range. Throws Failure as the sheet members do.
+// range. Throws Failure as the sheet members do. A workbook of the embedded engine is listed
+// from its cell store, on two threads.
 void ListDisplayedTexts(Workbook& workbook, std::ostream& out);
 
 }  // namespace brintova::cli

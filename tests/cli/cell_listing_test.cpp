@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "cli/headless_ports.h"
 #include "cli/run_command.h"
 #include "cli_test_support.h"
+#include "support/raw_zip.h"
 
 namespace brintova::cli {
 namespace {
@@ -68,6 +71,66 @@ TEST(TextCommand, ReportsAFileItCannotOpen) {
   EXPECT_EQ(missing.status, kExitFailure);
   EXPECT_EQ(missing.out, "");
   EXPECT_NE(missing.err.find("missing.xlsx"), std::string::npos) << missing.err;
+}
+
+// A sheet of many cells is listed in chunks rendered on two threads and written in order: every
+// line comes out once, in row order, with the blank texts left out, on each of two sheets.
+TEST(TextCommand, ListsALargeSheetInOrder) {
+  constexpr int kRows = 30000;  // 120,000 cells with a value: several chunks of each kind
+  std::string cells, expected;
+  for (int r = 1; r <= kRows; ++r) {
+    const std::string n = std::to_string(r);
+    cells += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c>" + "<c r=\"B" + n +
+             "\" t=\"inlineStr\"><is><t>b\t" + n + "</t></is></c>" + "<c r=\"C" + n +
+             "\" t=\"inlineStr\"><is><t></t></is></c>" + "<c r=\"E" + n + "\" t=\"b\"><v>" +
+             std::to_string(r % 2) + "</v></c></row>";
+    expected += "Big\tA" + n + "\t" + n + "\nBig\tB" + n + "\tb\\t" + n + "\n" + "Big\tE" + n +
+                "\t" + (r % 2 ? "TRUE" : "FALSE") + "\n";
+  }
+  expected += "Small\tC3\tlast\n";
+  const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  const std::string rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const std::string sheet_type = rels + "/worksheet";
+  const std::vector<testfiles::RawZipEntry> entries{
+      {"[Content_Types].xml",
+       R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+       R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
+       R"(<Default Extension="xml" ContentType="application/xml"/>)"
+       R"(<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)"
+       R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
+       R"(<Override PartName="/xl/worksheets/sheet2.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
+       R"(</Types>)"},
+      {"_rels/.rels",
+       R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+       R"(<Relationship Id="rId1" Type=")" +
+           rels + R"(/officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
+      {"xl/workbook.xml",
+       "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + rels +
+           "\"><sheets><sheet name=\"Big\" sheetId=\"1\" r:id=\"rId1\"/>"
+           "<sheet name=\"Small\" sheetId=\"2\" r:id=\"rId2\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+       R"(<Relationship Id="rId1" Type=")" +
+           sheet_type +
+           R"(" Target="worksheets/sheet1.xml"/>)"
+           R"(<Relationship Id="rId2" Type=")" +
+           sheet_type +
+           R"(" Target="worksheets/sheet2.xml"/>)"
+           R"(</Relationships>)"},
+      {"xl/worksheets/sheet1.xml",
+       "<worksheet xmlns=\"" + main + "\"><sheetData>" + cells + "</sheetData></worksheet>"},
+      {"xl/worksheets/sheet2.xml",
+       "<worksheet xmlns=\"" + main +
+           "\"><sheetData><row r=\"3\"><c r=\"C3\" t=\"inlineStr\"><is><t>last</t></is></c>"
+           "</row></sheetData></worksheet>"},
+  };
+  testing::ScratchFolder scratch;
+  const std::string path = scratch.File("large.xlsx");
+  std::ofstream(path, std::ios::binary) << testfiles::MakeRawZip(entries);
+  const auto result = RunInProcess({"text", path});
+  EXPECT_EQ(result.status, kExitSuccess) << result.err;
+  ASSERT_EQ(result.out.size(), expected.size());
+  EXPECT_TRUE(result.out == expected);  // not printed: megabytes
 }
 
 }  // namespace
