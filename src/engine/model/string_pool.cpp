@@ -1,9 +1,48 @@
-// Keeping long texts once in a string pool.
+// A string pool in chunks that never move, keeping long texts once.
 #include "engine/model/string_pool.h"
 
+#include <algorithm>
 #include <functional>
+#include <limits>
+#include <new>
 
 namespace brintova::engine::model {
+
+StringPool::StringPool(const StringPool& other) { *this = other; }
+
+StringPool& StringPool::operator=(const StringPool& other) {
+  if (this == &other) return *this;
+  StringPool copy;
+  copy.Reserve(other.Count());
+  for (std::uint32_t i = 0; i < other.Count(); ++i) copy.Add(other.Get(i));
+  copy.long_texts_ = other.long_texts_;
+  *this = std::move(copy);
+  return *this;
+}
+
+std::uint32_t StringPool::Add(std::u16string_view text) {
+  // Indexes and offsets are 32 bits: a workbook never comes near (cells are capped far below,
+  // and a chunk holds at most one cell's text past kMaxChunkChars).
+  if (spans_.size() >= std::numeric_limits<std::uint32_t>::max() ||
+      text.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw std::bad_alloc();
+  }
+  if (chunks_.empty() || chunks_.back().capacity - chunks_.back().size < text.size()) {
+    const std::size_t grown =
+        chunks_.empty() ? kFirstChunkChars : std::min(chunks_.back().capacity * 2, kMaxChunkChars);
+    Chunk chunk;
+    chunk.capacity = std::max(grown, text.size());
+    chunk.text.reset(new char16_t[chunk.capacity]);
+    chunks_.push_back(std::move(chunk));
+  }
+  Chunk& chunk = chunks_.back();
+  std::copy(text.begin(), text.end(), chunk.text.get() + chunk.size);
+  spans_.push_back(
+      {static_cast<std::uint32_t>(chunks_.size() - 1), static_cast<std::uint32_t>(chunk.size)});
+  chunk.size += text.size();
+  char_count_ += text.size();
+  return static_cast<std::uint32_t>(spans_.size() - 1);
+}
 
 std::uint32_t StringPool::AddShared(std::u16string_view text) {
   if (text.size() < kSharedFrom) return Add(text);

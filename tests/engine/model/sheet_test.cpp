@@ -171,6 +171,29 @@ TEST(StringPool, KeepsALongTextOnceHoweverOftenItIsWritten) {
   EXPECT_NE(pool.AddShared(u"short"), pool.AddShared(u"short"));
 }
 
+// Strings of every length, empty ones and ones longer than a chunk among them, come back as
+// they went in across the chunk boundaries, and a copy of the pool holds the same.
+TEST(StringPool, GivesBackEveryStringAcrossChunks) {
+  StringPool pool;
+  std::vector<std::u16string> added;
+  for (int i = 0; i < 20000; ++i) {
+    std::u16string text(static_cast<std::size_t>(i % 7 == 0 ? 0 : (i * 37) % 300), u'a');
+    if (!text.empty()) text.back() = static_cast<char16_t>(u'A' + i % 26);
+    if (i % 5000 == 4999) text.assign((std::size_t{1} << 20) + 3, static_cast<char16_t>(i));
+    added.push_back(text);
+    EXPECT_EQ(pool.Add(text), static_cast<std::uint32_t>(i));
+  }
+  const StringPool copy = pool;
+  std::size_t chars = 0;
+  for (std::uint32_t i = 0; i < added.size(); ++i) {
+    ASSERT_EQ(pool.Get(i), added[i]) << i;
+    ASSERT_EQ(copy.Get(i), added[i]) << i;
+    chars += added[i].size();
+  }
+  EXPECT_EQ(pool.CharCount(), chars);
+  EXPECT_EQ(copy.Count(), pool.Count());
+}
+
 TEST(StyleTable, TextFormatDerivesOneStylePerBaseAndKeepsTheBase) {
   StyleTable styles;
   styles.ClearStyles();
