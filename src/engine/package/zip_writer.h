@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,7 @@ struct zip;
 namespace brintova::engine::package {
 
 class ZipReader;
+class FileSink;
 
 // A new package at a path. Nothing is written until Close(); the destructor discards an
 // unclosed package. Failures name `shown_target` (the file the user asked for), never the
@@ -37,6 +39,8 @@ class ZipWriter {
   void Close();
 
  private:
+  int fd_ = -1;
+  std::unique_ptr<FileSink> sink_;  // writes what libzip makes into fd_
   zip* archive_ = nullptr;
   std::string shown_target_;
   std::deque<std::string> buffers_;  // kept alive until Close()

@@ -176,5 +176,57 @@ TEST(SaveWorkbookAs, RefusesWhatItCannotWriteFaithfully) {
   EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"source.xlsx"}));
 }
 
+// The package is written through a buffer that reaches the file a megabyte at a time, and libzip
+// goes back to finish each local header once its entry's data is written: whether that header
+// is still buffered or already in the file, every local header must agree with the central
+// directory, which is all a strict reader looks at.
+TEST(SaveWorkbookAs, LocalHeadersAgreeWithTheDirectoryPastTheBuffer) {
+  model::Workbook book;
+  model::Sheet& sheet = book.AddSheet(u"Noise", model::SheetKind::kWorksheet);
+  std::uint32_t state = 12345;
+  for (std::int32_t row = 1; row <= 60000; ++row) {
+    std::u16string text;
+    for (int i = 0; i < 40; ++i) {
+      state = state * 1103515245u + 12345u;  // text that deflates poorly: megabytes of output
+      text.push_back(static_cast<char16_t>(u'A' + (state >> 16) % 26));
+    }
+    sheet.Put(row, model::Cell::OwnedString(1, sheet.strings().Add(text), 0));
+  }
+  sheet.set_changed(true);
+  ScratchFolder scratch;
+  const std::string path = scratch.File("noise.xlsx");
+  Save(book, path);
+  const std::string zip = ReadBytes(path);
+  ASSERT_GT(zip.size(), std::size_t{1} << 20);
+  const auto u16 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(zip[at]) |
+                                      static_cast<unsigned char>(zip[at + 1]) << 8);
+  };
+  const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+  const std::size_t end = zip.rfind(std::string("PK\x05\x06", 4));
+  ASSERT_NE(end, std::string::npos);
+  const std::size_t entries = u16(end + 10);
+  std::size_t at = u32(end + 16);
+  ASSERT_GE(entries, 5u);
+  for (std::size_t i = 0; i < entries; ++i) {
+    ASSERT_EQ(u32(at), 0x02014b50u);
+    const std::string name = zip.substr(at + 46, u16(at + 28));
+    const std::size_t local = u32(at + 42);
+    ASSERT_EQ(u32(local), 0x04034b50u) << name;
+    EXPECT_EQ(zip.substr(local + 30, u16(local + 26)), name);
+    if ((u16(local + 6) & 8) == 0) {  // no data descriptor: the header carries the figures
+      EXPECT_EQ(u32(local + 14), u32(at + 16)) << name << ": CRC";
+      EXPECT_EQ(u32(local + 18), u32(at + 20)) << name << ": compressed size";
+      EXPECT_EQ(u32(local + 22), u32(at + 24)) << name << ": size";
+    }
+    at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+  }
+  const auto reopened = Open(path);
+  const model::Sheet& read = reopened->sheet(0);
+  EXPECT_EQ(read.CellCount(), 60000u);
+  EXPECT_EQ(reopened->CellString(read, *read.Find(60000, 1)),
+            book.CellString(sheet, *sheet.Find(60000, 1)));
+}
+
 }  // namespace
 }  // namespace brintova::engine::savetest
