@@ -24,6 +24,18 @@ void AppendEscaped(std::string& escaped, std::u16string_view text) {
   static constexpr char kLowerHex[] = "0123456789abcdef";
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
+    // Most text is printable ASCII: a run of it goes over as it is, a byte a code unit.
+    if (c >= 0x20 && c < 0x7F && c != u'\\') {
+      std::size_t end = i + 1;
+      while (end < text.size() && text[end] >= 0x20 && text[end] < 0x7F && text[end] != u'\\') {
+        ++end;
+      }
+      const std::size_t at = escaped.size();
+      escaped.resize(at + (end - i));
+      for (std::size_t k = i; k < end; ++k) escaped[at + (k - i)] = static_cast<char>(text[k]);
+      i = end - 1;
+      continue;
+    }
     switch (c) {
       case u'\\':
         escaped += "\\\\";
