@@ -3,6 +3,7 @@
 #include "engine/package/zip_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -98,7 +99,13 @@ zip_int64_t ReadDeflated(void* state, void* data, zip_uint64_t length, zip_sourc
 // the time of saving a small workbook.
 class FileSink {
  public:
-  explicit FileSink(int fd) : fd_(fd) { zip_error_init(&error_); }
+  explicit FileSink(int fd) : fd_(fd) {
+    zip_error_init(&error_);
+    struct stat info {};
+    if (fstat(fd_, &info) == 0 && info.st_size > 0) {
+      existing_size_ = static_cast<std::uint64_t>(info.st_size);
+    }
+  }
   ~FileSink() { zip_error_fini(&error_); }
   FileSink(const FileSink&) = delete;
   FileSink& operator=(const FileSink&) = delete;
@@ -121,7 +128,6 @@ class FileSink {
       case ZIP_SOURCE_BEGIN_WRITE:
         buffer_.clear();
         buffer_start_ = position_ = end_ = 0;
-        if (ftruncate(fd_, 0) != 0) return Fail(errno);
         return 0;
       case ZIP_SOURCE_WRITE:
         return Write(static_cast<const char*>(data), static_cast<std::size_t>(length));
@@ -135,7 +141,13 @@ class FileSink {
       case ZIP_SOURCE_TELL_WRITE:
         return static_cast<zip_int64_t>(position_);
       case ZIP_SOURCE_COMMIT_WRITE:
-        return Flush() ? 0 : -1;
+        if (!Flush()) return -1;
+        // Whatever a file that was not empty held past the package goes. A file is never
+        // truncated otherwise: ext4 writes a truncated file out to the disk as it is closed.
+        if (existing_size_ > end_ && ftruncate(fd_, static_cast<off_t>(end_)) != 0) {
+          return Fail(errno);
+        }
+        return 0;
       case ZIP_SOURCE_ROLLBACK_WRITE:
         buffer_.clear();
         return 0;
@@ -198,10 +210,11 @@ class FileSink {
   }
 
   int fd_;
-  std::string buffer_;              // the bytes from buffer_start_ on, not yet in the file
-  std::uint64_t buffer_start_ = 0;  // everything before it is in the file
-  std::uint64_t position_ = 0;      // where libzip writes next
-  std::uint64_t end_ = 0;           // the package's size so far
+  std::string buffer_;               // the bytes from buffer_start_ on, not yet in the file
+  std::uint64_t buffer_start_ = 0;   // everything before it is in the file
+  std::uint64_t position_ = 0;       // where libzip writes next
+  std::uint64_t end_ = 0;            // the package's size so far
+  std::uint64_t existing_size_ = 0;  // what the file held before
   zip_error_t error_;
 };
 
@@ -227,7 +240,7 @@ std::string DiskErrorText(int error_number) {
 
 ZipWriter::ZipWriter(const std::string& native_path, std::string shown_target)
     : shown_target_(std::move(shown_target)) {
-  fd_ = open(native_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  fd_ = open(native_path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) {
     throw Failure("Cannot save " + Quoted(shown_target_) + ": " + DiskErrorText(errno) + ".");
   }

@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <pugixml.hpp>
 #include <set>
 
+#include "engine/package/zip_writer.h"
 #include "engine/server/open_workbook.h"
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -226,6 +228,21 @@ TEST(SaveWorkbookAs, LocalHeadersAgreeWithTheDirectoryPastTheBuffer) {
   EXPECT_EQ(read.CellCount(), 60000u);
   EXPECT_EQ(reopened->CellString(read, *read.Find(60000, 1)),
             book.CellString(sheet, *sheet.Find(60000, 1)));
+}
+
+// A package written over a file that held more keeps nothing of it past its own end.
+TEST(ZipWriter, WritingOverALongerFileLeavesOnlyThePackage) {
+  ScratchFolder scratch;
+  const std::string path = scratch.File("over.zip");
+  std::ofstream(path, std::ios::binary) << std::string(3u << 20, 'x');
+  package::ZipWriter zip(path, "over.zip");
+  zip.AddPart("a.xml", "<a/>");
+  zip.Close();
+  const std::string bytes = ReadBytes(path);
+  const std::size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_EQ(bytes.size(), end + 22);
+  EXPECT_EQ(ZipEntries(path), (std::map<std::string, std::string>{{"a.xml", "<a/>"}}));
 }
 
 }  // namespace
