@@ -147,13 +147,33 @@ void Guard(Context& context, F&& f) {
   }
 }
 
+struct SplitName {
+  std::string_view local;
+  bool main = false;  // in the root element's namespace
+};
+
+// An expanded name split into its local name and whether it is in the root's namespace. Nearly
+// every element of a part is, and its expanded name begins with that namespace's URI: the name
+// is then measured from its local part on, not scanned whole (some 60 bytes an element).
+SplitName Split(const XML_Char* name, const std::string& root_namespace) {
+  const std::size_t n = root_namespace.size();
+  if (n > 0 && std::strncmp(name, root_namespace.data(), n) == 0 &&
+      name[n] == kNamespaceSeparator) {
+    const std::string_view local(name + n + 1);
+    // A longer URI that merely begins with the root's ("urn:a" against "urn:a:b") leaves a
+    // colon behind: a local name never holds one.
+    if (local.find(kNamespaceSeparator) == std::string_view::npos) return {local, true};
+  }
+  const std::string_view expanded(name);
+  return {LocalName(expanded), NamespaceOf(expanded) == root_namespace};
+}
+
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto& context = *static_cast<Context*>(data);
   Advance(context);
-  const std::string_view expanded(name);
-  const std::string_view ns = NamespaceOf(expanded);
-  if (context.path.depth() == 0) context.root_namespace.assign(ns);
-  context.path.Push(LocalName(expanded), ns == context.root_namespace);
+  if (context.path.depth() == 0) context.root_namespace.assign(NamespaceOf(name));
+  const SplitName split = Split(name, context.root_namespace);
+  context.path.Push(split.local, split.main);
   if (context.path.depth() > kMaxXmlDepth) {
     if (context.failure.empty()) {
       context.failure = "its elements nest more than " + std::to_string(kMaxXmlDepth) +
@@ -162,13 +182,13 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
     Stop(context);
     return;
   }
-  Guard(context, [&] { context.handler->Start(LocalName(expanded), XmlAttributes(attributes)); });
+  Guard(context, [&] { context.handler->Start(split.local, XmlAttributes(attributes)); });
 }
 
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
   auto& context = *static_cast<Context*>(data);
   Advance(context);
-  Guard(context, [&] { context.handler->End(LocalName(name)); });
+  Guard(context, [&] { context.handler->End(Split(name, context.root_namespace).local); });
   context.path.Pop();
 }
 

@@ -61,7 +61,9 @@ TEST(PackageReading, ElementsCountOnlyInTheirOwnPlace) {
           R"("><x:sheet name="Ghost" sheetId="9" r:id="rId1"/></x:sheets></ext></extLst>)");
   Part(entries, "xl/worksheets/sheet1.xml") =
       "<worksheet xmlns=\"" + kMain + "\"><sheetData>" +
-      R"(<row r="1"><c r="A1" s="1"><v>1.5</v><x:v xmlns:x="urn:other">99</x:v></c></row>)" +
+      R"(<row r="1"><c r="A1" s="1"><v>1.5</v><x:v xmlns:x="urn:other">99</x:v></c>)" +
+      // A namespace whose name begins with the sheet's own and a colon is still another one.
+      "<c r=\"B1\"><y:v xmlns:y=\"" + kMain + ":ext\">42</y:v></c></row>" +
       "</sheetData><extLst><ext uri=\"x\"><sheetData><row r=\"2\"><c r=\"A2\"><v>7</v></c>"
       "</row></sheetData></ext></extLst></worksheet>";
   const ReadResult result = Read(MakeZip(entries));
@@ -70,6 +72,7 @@ TEST(PackageReading, ElementsCountOnlyInTheirOwnPlace) {
   EXPECT_EQ(result.workbook->sheet(0).name(), u"Data");
   EXPECT_EQ(TextAt(result, 0, 1, 1), "1.50");  // style 1 is 0.00: not the dxf's, not shifted
   EXPECT_EQ(result.workbook->sheet(0).Find(2, 1), nullptr);
+  EXPECT_EQ(result.workbook->sheet(0).Find(1, 2), nullptr);
   EXPECT_EQ(result.workbook->styles().StyleCount(), 2u);
 }
 
