@@ -268,19 +268,25 @@ ZipWriter::~ZipWriter() {
   if (fd_ >= 0) close(fd_);
 }
 
+std::uint64_t ZipWriter::AddEntry(const std::string& name, zip_source* source,
+                                  std::string_view failing) {
+  const zip_int64_t index =
+      source ? zip_file_add(archive_, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+  if (index < 0) {
+    if (source) zip_source_free(source);
+    throw Failure("Cannot save " + Quoted(shown_target_) + ": part " + name + " " +
+                  std::string(failing) + " (" + ArchiveError(archive_) + ").");
+  }
+  return static_cast<zip_uint64_t>(index);
+}
+
 void ZipWriter::AddPart(std::string_view name, std::string contents, int level) {
   buffers_.push_back(std::move(contents));
   const std::string& data = buffers_.back();
-  zip_source_t* source = zip_source_buffer(archive_, data.data(), data.size(), 0);
-  const std::string entry(name);
-  zip_int64_t index = source ? zip_file_add(archive_, entry.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
-  if (index < 0) {
-    if (source) zip_source_free(source);
-    throw Failure("Cannot save " + Quoted(shown_target_) + ": part " + entry +
-                  " cannot be added (" + ArchiveError(archive_) + ").");
-  }
-  zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
-                           static_cast<zip_uint32_t>(level));
+  const zip_uint64_t index =
+      AddEntry(std::string(name), zip_source_buffer(archive_, data.data(), data.size(), 0),
+               "cannot be added");
+  zip_set_file_compression(archive_, index, ZIP_CM_DEFLATE, static_cast<zip_uint32_t>(level));
 }
 
 void ZipWriter::AddDeflatedPart(std::string_view name, DeflatedPart part) {
@@ -288,34 +294,21 @@ void ZipWriter::AddDeflatedPart(std::string_view name, DeflatedPart part) {
   auto* state = new DeflatedSource{&deflated_.back()};
   zip_source_t* source = zip_source_function(archive_, ReadDeflated, state);
   if (source == nullptr) delete state;
-  const std::string entry(name);
-  const zip_int64_t index =
-      source ? zip_file_add(archive_, entry.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
-  if (index < 0) {
-    if (source) zip_source_free(source);
-    throw Failure("Cannot save " + Quoted(shown_target_) + ": part " + entry +
-                  " cannot be added (" + ArchiveError(archive_) + ").");
-  }
+  AddEntry(std::string(name), source, "cannot be added");
 }
 
 void ZipWriter::CopyEntry(const ZipReader& source_package, std::size_t index) {
-  const std::string& name = source_package.EntryName(index);
-  zip_source_t* source =
-      zip_source_zip(archive_, source_package.handle(), index, ZIP_FL_COMPRESSED, 0, -1);
-  const zip_int64_t added =
-      source ? zip_file_add(archive_, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
-  if (added < 0) {
-    if (source) zip_source_free(source);
-    throw Failure("Cannot save " + Quoted(shown_target_) + ": part " + name +
-                  " cannot be copied (" + ArchiveError(archive_) + ").");
-  }
+  const zip_uint64_t added =
+      AddEntry(source_package.EntryName(index),
+               zip_source_zip(archive_, source_package.handle(), index, ZIP_FL_COMPRESSED, 0, -1),
+               "cannot be copied");
   // libzip would deflate an entry added under its default method: a part the source stored
   // must stay stored, byte for byte. A deflated one is copied as it is either way.
   const std::int32_t method = source_package.CompressionMethod(index);
   if (method == ZIP_CM_STORE) {
-    zip_set_file_compression(archive_, static_cast<zip_uint64_t>(added), ZIP_CM_STORE, 0);
+    zip_set_file_compression(archive_, added, ZIP_CM_STORE, 0);
   } else if (method != ZIP_CM_DEFLATE && zip_compression_method_supported(method, 1)) {
-    zip_set_file_compression(archive_, static_cast<zip_uint64_t>(added), method, 0);
+    zip_set_file_compression(archive_, added, method, 0);
   }
 }
 

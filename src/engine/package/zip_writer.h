@@ -11,6 +11,7 @@
 #include "engine/package/block_deflater.h"
 
 struct zip;
+struct zip_source;
 
 namespace brintova::engine::package {
 
@@ -39,6 +40,10 @@ class ZipWriter {
   void Close();
 
  private:
+  // Adds `source` (nullptr when libzip could not make it) as the entry `name`; its index. On
+  // failure frees the source and throws Failure saying the part `failing`.
+  std::uint64_t AddEntry(const std::string& name, zip_source* source, std::string_view failing);
+
   int fd_ = -1;
   std::unique_ptr<FileSink> sink_;  // writes what libzip makes into fd_
   zip* archive_ = nullptr;
