@@ -1,5 +1,6 @@
 // The cell rules of the eleven operations and the operations themselves.
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "extract/excel_extract.h"
@@ -40,9 +41,38 @@ std::int32_t Find(std::u16string_view text, std::u16string_view marker) {
 
 std::int32_t Length(std::u16string_view text) { return static_cast<std::int32_t>(text.size()); }
 
+// Which characters a filter keeps, decided once for a whole walk: members below 128 (the
+// digits of "numbers", say) from a table, a character past that by a search of the set.
+class CharacterFilter {
+ public:
+  CharacterFilter(std::u16string set, bool keep_members)
+      : set_(std::move(set)), keep_members_(keep_members) {
+    for (const char16_t ch : set_) {
+      if (ch < 128) ascii_[ch] = true;
+    }
+  }
+
+  std::u16string operator()(std::u16string_view text) const {
+    std::u16string result(text.size(), u'\0');
+    std::size_t kept = 0;
+    for (const char16_t ch : text) {
+      const bool found = ch < 128 ? ascii_[ch] : set_.find(ch) != std::u16string::npos;
+      if (found == keep_members_) result[kept++] = ch;
+    }
+    result.resize(kept);
+    return result;
+  }
+
+ private:
+  std::u16string set_;
+  std::array<bool, 128> ascii_{};
+  bool keep_members_;
+};
+
 CellRule FilterRule(std::u16string set, bool keep_members) {
-  return [set = std::move(set), keep_members](std::u16string_view text, OutputMode) {
-    return std::optional<CellResult>(CellResult{FilterCharacters(text, set, keep_members)});
+  return [filter = CharacterFilter(std::move(set), keep_members)](std::u16string_view text,
+                                                                   OutputMode) {
+    return std::optional<CellResult>(CellResult{filter(text)});
   };
 }
 
@@ -50,19 +80,7 @@ CellRule FilterRule(std::u16string set, bool keep_members) {
 
 std::u16string FilterCharacters(std::u16string_view text, std::u16string_view set,
                                 bool keep_members) {
-  std::u16string result;
-  result.reserve(text.size());
-  // Members below 128 (the digits of "numbers", say) are looked up in a table; a character
-  // past that is searched for in the set.
-  bool ascii[128] = {};
-  for (const char16_t ch : set) {
-    if (ch < 128) ascii[ch] = true;
-  }
-  for (const char16_t ch : text) {
-    const bool found = ch < 128 ? ascii[ch] : set.find(ch) != std::u16string_view::npos;
-    if (found == keep_members) result += ch;
-  }
-  return result;
+  return CharacterFilter(std::u16string(set), keep_members)(text);
 }
 
 std::optional<CellResult> AfterTextRule(std::u16string_view text, std::u16string_view marker) {

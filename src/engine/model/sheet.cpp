@@ -37,13 +37,20 @@ Sheet::Row& Sheet::NewLastRow(std::int32_t row) {
 }
 
 void Sheet::Put(std::int32_t row, const Cell& cell) {
+  last_next_ = nullptr;
+  if (last_put_ != nullptr && last_put_row_ == row && last_put_->column == cell.column) {
+    *last_put_ = cell;  // already counted and inside the used range
+    return;
+  }
   // Writes in row-major order (a walk filling a result sheet) land in the last row or a new one
   // after it: no search of the row map, and the cell goes to the end of its row.
   Row* last = rows_.empty() ? nullptr : &std::prev(rows_.end())->second;
   const std::int32_t last_row = rows_.empty() ? 0 : std::prev(rows_.end())->first;
   Row& cells = last_row == row ? *last : last_row < row ? NewLastRow(row) : rows_[row];
+  last_put_row_ = row;
   if (cells.empty() || cells.back().column < cell.column) {
     cells.push_back(cell);
+    last_put_ = &cells.back();
     ++cell_count_;
     Grow(row, cell.column);
     return;
@@ -52,13 +59,16 @@ void Sheet::Put(std::int32_t row, const Cell& cell) {
   if (it != cells.end() && it->column == cell.column) {
     *it = cell;
   } else {
-    cells.insert(it, cell);
+    it = cells.insert(it, cell);
     ++cell_count_;
   }
+  last_put_ = &*it;
   Grow(row, cell.column);
 }
 
 void Sheet::Append(std::int32_t row, const Cell& cell) {
+  last_put_ = nullptr;
+  last_next_ = nullptr;
   if (!rows_.empty()) {
     auto last = std::prev(rows_.end());
     if (last->first == row) {
@@ -83,12 +93,20 @@ void Sheet::Append(std::int32_t row, const Cell& cell) {
 
 void Sheet::ClearCells() {
   rows_.clear();
+  last_put_ = nullptr;
+  last_next_ = nullptr;
   cell_count_ = 0;
   used_ = {};
   last_found_ = rows_.end();
 }
 
 const Cell* Sheet::Find(std::int32_t row, std::int32_t column) const {
+  if (last_put_ != nullptr && last_put_row_ == row && last_put_->column == column) {
+    return last_put_;
+  }
+  if (last_next_ != nullptr && last_next_row_ == row && last_next_->column == column) {
+    return last_next_;
+  }
   if (last_found_ == rows_.end() || last_found_->first != row) {
     auto it = rows_.find(row);
     if (it == rows_.end()) return nullptr;
@@ -112,7 +130,11 @@ std::optional<CellPos> Sheet::NextWithValue(CellPos from, CellPos last) const {
     const std::int32_t first_column = row->first == from.row ? from.column : 1;
     for (auto it = std::lower_bound(cells.begin(), cells.end(), first_column, ColumnLess);
          it != cells.end() && it->column <= last.column; ++it) {
-      if (it->HasValue()) return CellPos{row->first, it->column};
+      if (it->HasValue()) {
+        last_next_ = &*it;
+        last_next_row_ = row->first;
+        return CellPos{row->first, it->column};
+      }
     }
   }
   return std::nullopt;

@@ -37,6 +37,9 @@ class Sheet {
   using Rows = std::map<std::int32_t, Row>;
 
   Sheet(std::u16string name, SheetKind kind) : name_(std::move(name)), kind_(kind) {}
+  // Not copied or moved: the store keeps a pointer to its last cell and an iterator into its rows.
+  Sheet(const Sheet&) = delete;
+  Sheet& operator=(const Sheet&) = delete;
 
   const std::u16string& name() const { return name_; }
   void set_name(std::u16string name) { name_ = std::move(name); }
@@ -101,6 +104,13 @@ class Sheet {
   StringPool strings_;
   // Last row looked up, so that a walk in row-major order does not search the map per cell.
   mutable Rows::const_iterator last_found_ = rows_.end();
+  // The cell stored last, and the cell NextWithValue found last: a write of a cell's format and
+  // then of its value, and a walk reading the cell it was just pointed to, find it at once.
+  // Every change of the store sets or clears both, so neither points at a moved cell.
+  Cell* last_put_ = nullptr;
+  std::int32_t last_put_row_ = 0;
+  mutable const Cell* last_next_ = nullptr;
+  mutable std::int32_t last_next_row_ = 0;
 };
 
 }  // namespace brintova::engine::model

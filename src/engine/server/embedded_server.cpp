@@ -225,11 +225,18 @@ void EmbeddedSheet::SetCellNumberFormat(CellPosition cell, std::u16string_view c
     }
     valid_code_ = code;
   }
-  model::StyleTable& styles = core_->book->styles();
   const model::Cell* existing = sheet_->Find(cell.row, cell.column);
   model::Cell updated = existing != nullptr ? *existing : model::Cell::Empty(cell.column, 0);
-  updated.style = styles.StyleWithFormat(updated.style, code);
-  sheet_->Put(cell.row, updated);
+  // A walk gives every cell it writes the same code, and the cells it writes to mostly share
+  // one style before: the style found for that pair last time serves again.
+  if (!formatted_ || updated.style != formatted_from_ || code != formatted_code_) {
+    formatted_style_ = core_->book->styles().StyleWithFormat(updated.style, code);
+    formatted_from_ = updated.style;
+    formatted_code_ = code;
+    formatted_ = true;
+  }
+  updated.style = formatted_style_;
+  WithinMemory(u"store a cell's number format", [&] { sheet_->Put(cell.row, updated); });
   sheet_->set_changed(true);
 }
 

@@ -66,6 +66,11 @@ class EmbeddedSheet : public Sheet {
   // The format code last found valid: a walk sets the same code on every cell it writes, and
   // need not compile it each time.
   std::u16string valid_code_;
+  // The style a cell of style `formatted_from_` got for `formatted_code_` last time.
+  bool formatted_ = false;
+  std::uint32_t formatted_from_ = 0;
+  std::uint32_t formatted_style_ = 0;
+  std::u16string formatted_code_;
 };
 
 class EmbeddedWorkbook : public Workbook, public SheetCollection {

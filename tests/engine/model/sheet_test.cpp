@@ -68,6 +68,33 @@ TEST(Sheet, WritesInAnyOrderAfterRowMajorOnesKeepEveryCellOnceInItsPlace) {
   EXPECT_EQ(used.last_column, 5);
 }
 
+// The store remembers the cell it found or stored last; a row that grows or moves must not
+// leave it pointing at a cell that is no longer there.
+TEST(Sheet, CellsFoundOrStoredLastAreLookedUpAfreshAfterTheirRowChanges) {
+  Sheet sheet(u"S", SheetKind::kWorksheet);
+  sheet.Append(2, Cell::Number(3, 23, 0));
+  sheet.Append(2, Cell::Number(5, 25, 0));
+  ASSERT_EQ(sheet.NextWithValue({2, 4}, {2, 10}), (CellPos{2, 5}));
+  sheet.Put(2, Cell::Number(1, 21, 0));  // moves the row's cells (and the row, once it is full)
+  sheet.Put(2, Cell::Number(5, 55, 0));
+  EXPECT_EQ(sheet.Find(2, 5)->number, 55);
+  EXPECT_EQ(sheet.Find(2, 1)->number, 21);
+
+  sheet.Put(2, Cell::Number(9, 29, 0));
+  sheet.Put(2, Cell::Number(4, 24, 0));  // before the cell stored last
+  sheet.Put(2, Cell::Number(9, 99, 0));
+  EXPECT_EQ(sheet.CellCount(), 5u);
+  EXPECT_EQ(sheet.Find(2, 4)->number, 24);
+  EXPECT_EQ(sheet.Find(2, 5)->number, 55);
+  EXPECT_EQ(sheet.Find(2, 9)->number, 99);
+
+  sheet.ClearCells();
+  EXPECT_EQ(sheet.Find(2, 9), nullptr);
+  sheet.Append(2, Cell::Number(9, 1, 0));
+  EXPECT_EQ(sheet.Find(2, 9)->number, 1);
+  EXPECT_EQ(sheet.CellCount(), 1u);
+}
+
 TEST(Sheet, UsedRangeCoversValuesAndFormattedEmptyCells) {
   Sheet sheet(u"S", SheetKind::kWorksheet);
   EXPECT_TRUE(sheet.used_range().empty());
