@@ -1,6 +1,8 @@
 // Escaping of text for package parts.
 #include "engine/package/xml_writer.h"
 
+#include <iterator>
+
 #include "platform/text.h"
 
 namespace brintova::engine::package {
@@ -28,10 +30,25 @@ bool LooksLikePackageEscape(std::u16string_view text, std::size_t i) {
   return IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) && IsHex(text[i + 5]);
 }
 
+// Printable ASCII that goes over as it is in text and attributes alike.
+bool IsPlain(char16_t c) {
+  return c >= 0x20 && c < 0x7F && c != u'&' && c != u'<' && c != u'>' && c != u'"' && c != u'_';
+}
+
 void AppendEscaped(std::string& out, std::u16string_view text, bool attribute) {
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
     const char16_t c = text[i];
+    // Most text is a run of plain ASCII: copied a byte a code unit, in one go.
+    if (IsPlain(c)) {
+      std::size_t end = i + 1;
+      while (end < n && IsPlain(text[end])) ++end;
+      const std::size_t at = out.size();
+      out.resize(at + (end - i));
+      for (std::size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char>(text[k]);
+      i = end - 1;
+      continue;
+    }
     switch (c) {
       case u'&':
         out += "&amp;";
@@ -112,22 +129,25 @@ bool NeedsSpacePreserved(std::u16string_view text) {
   if (text.empty()) return false;
   auto is_space = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
   if (is_space(text.front()) || is_space(text.back())) return true;
-  return text.find_first_of(u"\n\r\t") != std::u16string_view::npos;
+  for (const char16_t c : text) {
+    if (c < 0x20 && (c == u'\n' || c == u'\r' || c == u'\t')) return true;
+  }
+  return false;
 }
 
 void AppendCellReference(std::string& out, std::int32_t row, std::int32_t column) {
-  char letters[4];
-  int count = 0;
+  // Built backwards in a buffer and appended at once: room for any 32-bit row and column
+  // (ten digits, seven letters), though the grid needs three letters and seven digits.
+  char reference[24];
+  char* start = std::end(reference);
+  for (std::uint32_t r = static_cast<std::uint32_t>(row); r > 0 || start == std::end(reference);
+       r /= 10) {
+    *--start = static_cast<char>('0' + r % 10);
+  }
   for (std::int32_t c = column; c > 0; c = (c - 1) / 26) {
-    letters[count++] = static_cast<char>('A' + (c - 1) % 26);
+    *--start = static_cast<char>('A' + (c - 1) % 26);
   }
-  while (count > 0) out.push_back(letters[--count]);
-  char digits[12];
-  int d = 0;
-  for (std::uint32_t r = static_cast<std::uint32_t>(row); r > 0 || d == 0; r /= 10) {
-    digits[d++] = static_cast<char>('0' + r % 10);
-  }
-  while (d > 0) out.push_back(digits[--d]);
+  out.append(start, std::end(reference));
 }
 
 }  // namespace brintova::engine::package

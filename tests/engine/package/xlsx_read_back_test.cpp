@@ -66,12 +66,16 @@ TEST(XlsxReadBack, SavedTextsReadBackExactlyAsWritten) {
       u"_x0041_ stays _x0041_",
       std::u16string(u"tab\tcr\rlf\nbell") + char16_t(7) + char16_t(0xFFFE),
       u"\U0001F600 whole",
+      u" <a> & \"b\" 'c' ",  // markup characters, and spaces at both ends
   };
   model::Workbook book;
   model::Sheet& sheet = book.AddSheet(u"Sheet1", model::SheetKind::kWorksheet);
   for (int i = 0; i < static_cast<int>(std::size(texts)); ++i) {
     sheet.Put(i + 1, model::Cell::OwnedString(1, sheet.strings().Add(texts[i]), 0));
   }
+  // The grid's last cell: the longest reference a sheet holds.
+  sheet.Put(model::kMaxRows, model::Cell::OwnedString(model::kMaxColumns,
+                                                      sheet.strings().Add(u"last"), 0));
   char folder[] = "/tmp/engine_read_back_XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
   const std::string path = std::string(folder) + "/texts.xlsx";
@@ -83,6 +87,7 @@ TEST(XlsxReadBack, SavedTextsReadBackExactlyAsWritten) {
   for (int i = 0; i < static_cast<int>(std::size(texts)); ++i) {
     EXPECT_EQ(TextAt(*again.workbook, i + 1, 1), texts[i]) << "row " << i + 1;
   }
+  EXPECT_EQ(TextAt(*again.workbook, model::kMaxRows, model::kMaxColumns), u"last");
 }
 
 std::string StylesWithFormats(const std::string& num_fmts, const std::string& xf_ids) {
