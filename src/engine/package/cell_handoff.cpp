@@ -18,7 +18,7 @@ struct Cancelled {};
 }  // namespace
 
 void CellHandoff::Put(std::int32_t row, const model::Cell& cell) {
-  if (!batched_) {
+  if (relay_ == nullptr) {
     sheet_.Append(row, cell);
     return;
   }
@@ -27,7 +27,7 @@ void CellHandoff::Put(std::int32_t row, const model::Cell& cell) {
 }
 
 void CellHandoff::PutText(std::int32_t row, model::Cell cell, std::u16string_view text) {
-  if (!batched_) {
+  if (relay_ == nullptr) {
     cell.index = sheet_.strings().Add(text);
     sheet_.Append(row, cell);
     return;
@@ -39,14 +39,9 @@ void CellHandoff::PutText(std::int32_t row, model::Cell cell, std::u16string_vie
 }
 
 void CellHandoff::HandOver() {
-  std::unique_lock lock(mutex_);
-  full_.push_back(filling_);
-  filling_ = nullptr;
-  changed_.notify_all();
-  changed_.wait(lock, [&] { return cancelled_ || !free_.empty(); });
-  if (cancelled_) throw Cancelled{};
-  filling_ = free_.front();
-  free_.pop_front();
+  relay_->HandOver(filling_);
+  filling_ = relay_->TakeFree();
+  if (filling_ == nullptr) throw Cancelled{};
 }
 
 void CellHandoff::Store(Batch& batch) {
@@ -64,62 +59,43 @@ void CellHandoff::Store(Batch& batch) {
 
 void CellHandoff::RunAlongside(const std::function<void()>& read) {
   std::vector<Batch> batches(kBatchesInFlight);
-  for (Batch& batch : batches) {
-    batch.cells.reserve(kBatchCells);
-    free_.push_back(&batch);
-  }
-  filling_ = free_.front();
-  free_.pop_front();
-  batched_ = true;
-  std::exception_ptr read_failure;
+  for (Batch& batch : batches) batch.cells.reserve(kBatchCells);
+  SlotRelay<Batch> relay(batches);
+  relay_ = &relay;
+  filling_ = relay.TakeFree();
+  std::exception_ptr read_failure;  // the reading side's, read once it has been joined
   std::thread reader;
   try {
     reader = std::thread([&] {
       try {
         read();
-        std::lock_guard lock(mutex_);
-        full_.push_back(filling_);
-        filling_ = nullptr;
+        relay.HandOver(filling_);
       } catch (const Cancelled&) {
       } catch (...) {
         read_failure = std::current_exception();
       }
-      std::lock_guard lock(mutex_);
-      read_done_ = true;
-      changed_.notify_all();
+      filling_ = nullptr;
+      relay.Finish();
     });
   } catch (const std::system_error&) {
     // No second thread: read here and store the cells as they come.
-    batched_ = false;
-    free_.clear();
+    relay_ = nullptr;
     filling_ = nullptr;
     read();
     return;
   }
   std::exception_ptr store_failure;
   try {
-    for (;;) {
-      Batch* batch = nullptr;
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return read_done_ || !full_.empty(); });
-        if (full_.empty()) break;
-        batch = full_.front();
-        full_.pop_front();
-      }
+    while (Batch* batch = relay.TakeFull()) {
       Store(*batch);
-      std::lock_guard lock(mutex_);
-      free_.push_back(batch);
-      changed_.notify_all();
+      relay.GiveBack(batch);
     }
   } catch (...) {
     store_failure = std::current_exception();
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-    changed_.notify_all();
+    relay.Cancel();
   }
   reader.join();
-  batched_ = false;
+  relay_ = nullptr;
   if (read_failure) std::rethrow_exception(read_failure);
   if (store_failure) std::rethrow_exception(store_failure);
 }

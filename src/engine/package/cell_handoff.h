@@ -3,17 +3,15 @@
 // XML and filling the cell store run side by side on two cores.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/model/sheet.h"
+#include "engine/package/slot_relay.h"
 
 namespace brintova::engine::package {
 
@@ -51,13 +49,8 @@ class CellHandoff {
   void Store(Batch& batch);
 
   model::Sheet& sheet_;
-  bool batched_ = false;
+  SlotRelay<Batch>* relay_ = nullptr;  // set while cells go across in batches
   Batch* filling_ = nullptr;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Batch*> free_, full_;
-  bool read_done_ = false;
-  bool cancelled_ = false;
 };
 
 }  // namespace brintova::engine::package

@@ -4,18 +4,16 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "engine/package/read_error.h"
+#include "engine/package/slot_relay.h"
 #include "platform/text.h"
 
 namespace brintova::engine::package {
@@ -77,63 +75,29 @@ void Pipeline(Inflate& inflate, const Sink& sink) {
     std::size_t size = 0;
   };
   std::vector<Chunk> chunks(kPipelineDepth);
-  std::deque<Chunk*> free_chunks, full_chunks;
-  for (auto& chunk : chunks) free_chunks.push_back(&chunk);
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool finished = false, cancelled = false;
-  std::exception_ptr failure;
+  SlotRelay<Chunk> relay(chunks);
+  std::exception_ptr failure;  // the inflating side's, read once it has been joined
 
   std::thread producer([&] {
     try {
-      for (;;) {
-        Chunk* chunk = nullptr;
-        {
-          std::unique_lock lock(mutex);
-          changed.wait(lock, [&] { return cancelled || !free_chunks.empty(); });
-          if (cancelled) return;
-          chunk = free_chunks.front();
-          free_chunks.pop_front();
-        }
+      while (Chunk* chunk = relay.TakeFree()) {
         chunk->size = inflate(chunk->data.data(), chunk->data.size());
-        std::lock_guard lock(mutex);
-        if (chunk->size == 0) {
-          finished = true;
-          changed.notify_all();
-          return;
-        }
-        full_chunks.push_back(chunk);
-        changed.notify_all();
+        if (chunk->size == 0) break;
+        relay.HandOver(chunk);
       }
     } catch (...) {
-      std::lock_guard lock(mutex);
       failure = std::current_exception();
-      finished = true;
-      changed.notify_all();
     }
+    relay.Finish();
   });
   auto stop = [&] {
-    {
-      std::lock_guard lock(mutex);
-      cancelled = true;
-      changed.notify_all();
-    }
+    relay.Cancel();
     producer.join();
   };
   try {
-    for (;;) {
-      Chunk* chunk = nullptr;
-      {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return finished || !full_chunks.empty(); });
-        if (full_chunks.empty()) break;
-        chunk = full_chunks.front();
-        full_chunks.pop_front();
-      }
+    while (Chunk* chunk = relay.TakeFull()) {
       sink(chunk->data.data(), chunk->size);
-      std::lock_guard lock(mutex);
-      free_chunks.push_back(chunk);
-      changed.notify_all();
+      relay.GiveBack(chunk);
     }
   } catch (...) {
     stop();
