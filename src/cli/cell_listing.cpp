@@ -91,17 +91,17 @@ using engine::model::Sheet;
 
 // The lines of one run of a sheet's rows.
 void AppendLines(const engine::model::Workbook& book, const Sheet& sheet, std::string_view name,
-                 Sheet::Rows::const_iterator first, Sheet::Rows::const_iterator last,
-                 std::string& lines) {
+                 Sheet::RowIterator first, Sheet::RowIterator last, std::string& lines) {
   std::u16string text;
-  for (auto row = first; row != last; ++row) {
-    for (const engine::model::Cell& cell : row->second) {
+  for (auto it = first; it != last; ++it) {
+    const auto [row, cells] = *it;
+    for (const engine::model::Cell& cell : cells) {
       if (!cell.HasValue()) continue;
       engine::model::DisplayedText(book, sheet, &cell, text);
       if (text.empty()) continue;
       lines += name;
       lines += '\t';
-      engine::package::AppendCellReference(lines, row->first, cell.column);
+      engine::package::AppendCellReference(lines, row, cell.column);
       lines += '\t';
       AppendEscaped(lines, text);
       lines += '\n';
@@ -115,11 +115,11 @@ void AppendLines(const engine::model::Workbook& book, const Sheet& sheet, std::s
 // first.
 void ListSheet(const engine::model::Workbook& book, const Sheet& sheet, std::ostream& out) {
   const std::string name = EscapeField(sheet.name());
-  std::vector<Sheet::Rows::const_iterator> bounds{sheet.rows().begin()};
+  std::vector<Sheet::RowIterator> bounds{sheet.rows().begin()};
   std::size_t cells = 0;
   for (auto row = sheet.rows().begin(); row != sheet.rows().end(); ++row) {
-    for (const engine::model::Cell& cell : row->second) book.styles().Format(cell.style);
-    cells += row->second.size();
+    for (const engine::model::Cell& cell : (*row).cells) book.styles().Format(cell.style);
+    cells += (*row).cells.size();
     if (cells >= kChunkCells) {
       bounds.push_back(std::next(row));
       cells = 0;

@@ -71,7 +71,7 @@ class CharacterFilter {
 
 CellRule FilterRule(std::u16string set, bool keep_members) {
   return [filter = CharacterFilter(std::move(set), keep_members)](std::u16string_view text,
-                                                                   OutputMode) {
+                                                                  OutputMode) {
     return std::optional<CellResult>(CellResult{filter(text)});
   };
 }

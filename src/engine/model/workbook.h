@@ -20,7 +20,7 @@
 //   for each sheet in sheets() (tab order): name(), kind(), visibility(); when the source is an
 //   Office Open XML package and !sheet.changed() and !sheet.part_name().empty(), copy that part
 //   (and everything it relates to) byte for byte from source().package_bytes; otherwise write
-//   the sheet from its cells: for (auto& [row, cells] : sheet.rows()) for (const Cell& c :
+//   the sheet from its cells: for (const auto& [row, cells] : sheet.rows()) for (const Cell& c :
 //   cells) ..., string text via CellString(sheet, cell), style c.style (styles() holds the
 //   number format code and the file style it derives from). structure_changed() says the sheet list
 //   or names changed (workbook part must be regenerated); styles().original_style_count() says

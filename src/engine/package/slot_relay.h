@@ -3,7 +3,8 @@
 // the order they were handed over, empties each and gives it back. Memory stays at the slots
 // however much passes through. Either side can cancel, which wakes the other.
 //
-//   producer: while (Slot* s = relay.TakeFree()) { fill(*s); relay.HandOver(s); } ... relay.Finish();
+//   producer: while (Slot* s = relay.TakeFree()) { fill(*s); relay.HandOver(s); }
+//             relay.Finish();
 //   consumer: while (Slot* s = relay.TakeFull()) { empty(*s); relay.GiveBack(s); }
 #pragma once
 

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "engine/model/workbook.h"
 #include "platform/text.h"
@@ -26,7 +30,7 @@ TEST(Sheet, KeepsCellsSortedWhateverTheOrderOfArrival) {
   EXPECT_EQ(sheet.Find(2, 1), nullptr);
   EXPECT_EQ(sheet.Find(3, 3), nullptr);
   std::vector<std::int32_t> columns;
-  for (const Cell& c : sheet.rows().at(3)) columns.push_back(c.column);
+  for (const Cell& c : sheet.RowOf(3)) columns.push_back(c.column);
   EXPECT_EQ(columns, (std::vector<std::int32_t>{1, 2}));
 }
 
@@ -93,6 +97,71 @@ TEST(Sheet, CellsFoundOrStoredLastAreLookedUpAfreshAfterTheirRowChanges) {
   sheet.Append(2, Cell::Number(9, 1, 0));
   EXPECT_EQ(sheet.Find(2, 9)->number, 1);
   EXPECT_EQ(sheet.CellCount(), 1u);
+}
+
+// Writes in every order (rows across blocks, columns backwards, rows that outgrow a chunk and
+// move) against a plain map of the same writes: the same cells come back through Find, the
+// row iteration and NextWithValue.
+TEST(Sheet, KeepsWhatAPlainMapKeepsWhateverTheOrderOfWrites) {
+  Sheet sheet(u"S", SheetKind::kWorksheet);
+  std::map<std::pair<std::int32_t, std::int32_t>, Cell> expected;
+  std::mt19937 random(7);
+  const auto put = [&](std::int32_t row, std::int32_t column, bool value) {
+    const Cell cell = value ? Cell::Number(column, row * 1000.0 + column, 0)
+                            : Cell::Empty(column, static_cast<std::uint32_t>(row));
+    sheet.Put(row, cell);
+    expected[{row, column}] = cell;
+  };
+  for (std::int32_t row = 1; row <= 40; ++row) {  // a reader's order, rows of up to 70 cells
+    for (std::int32_t column = 1; column <= row * 7 % 71; ++column) put(row, column, true);
+  }
+  for (int i = 0; i < 20000; ++i) {  // then anywhere, far rows and the grid's edges included
+    const std::int32_t row = i % 97 == 0 ? kMaxRows - static_cast<std::int32_t>(random() % 40)
+                                         : static_cast<std::int32_t>(random() % 120) + 1;
+    const std::int32_t column =
+        i % 89 == 0 ? kMaxColumns : static_cast<std::int32_t>(random() % 90) + 1;
+    put(row, column, random() % 4 != 0);
+  }
+  for (std::int32_t row = 200; row >= 150; --row) put(row, 3, true);  // rows backwards
+
+  ASSERT_EQ(sheet.CellCount(), expected.size());
+  auto next = expected.begin();
+  for (const auto& [row, cells] : sheet.rows()) {
+    ASSERT_FALSE(cells.empty()) << "row " << row;
+    for (const Cell& cell : cells) {
+      ASSERT_NE(next, expected.end());
+      ASSERT_EQ(next->first, std::make_pair(row, static_cast<std::int32_t>(cell.column)));
+      ASSERT_EQ(cell.type, next->second.type);
+      ASSERT_EQ(cell.style, next->second.style);
+      if (cell.HasValue()) {
+        ASSERT_EQ(cell.number, next->second.number);
+      }
+      ++next;
+    }
+  }
+  EXPECT_EQ(next, expected.end());
+  for (std::int32_t row = 1; row <= 201; ++row) {
+    for (std::int32_t column = 1; column <= 91; ++column) {
+      const auto it = expected.find({row, column});
+      const Cell* found = sheet.Find(row, column);
+      ASSERT_EQ(found != nullptr, it != expected.end()) << CellReference(row, column);
+      if (found != nullptr) {
+        EXPECT_EQ(found->style, it->second.style);
+      }
+    }
+  }
+  // The walk's order: every cell with a value, from A1 to the end of the used range.
+  const UsedRange used = sheet.used_range();
+  std::vector<std::pair<std::int32_t, std::int32_t>> walked, with_value;
+  CellPos at{1, 1};
+  while (const auto cell = sheet.NextWithValue(at, {used.last_row, used.last_column})) {
+    walked.emplace_back(cell->row, cell->column);
+    at = {cell->row, cell->column + 1};
+  }
+  for (const auto& [position, cell] : expected) {
+    if (cell.HasValue()) with_value.push_back(position);
+  }
+  EXPECT_EQ(walked, with_value);
 }
 
 TEST(Sheet, UsedRangeCoversValuesAndFormattedEmptyCells) {
