@@ -23,7 +23,7 @@ StringPool& StringPool::operator=(const StringPool& other) {
 std::uint32_t StringPool::Add(std::u16string_view text) {
   // Indexes and offsets are 32 bits: a workbook never comes near (cells are capped far below,
   // and a chunk holds at most one cell's text past kMaxChunkChars).
-  if (spans_.size() >= std::numeric_limits<std::uint32_t>::max() ||
+  if (count_ >= std::numeric_limits<std::uint32_t>::max() ||
       text.size() >= std::numeric_limits<std::uint32_t>::max()) {
     throw std::bad_alloc();
   }
@@ -37,11 +37,26 @@ std::uint32_t StringPool::Add(std::u16string_view text) {
   }
   Chunk& chunk = chunks_.back();
   std::copy(text.begin(), text.end(), chunk.text.get() + chunk.size);
-  spans_.push_back(
-      {static_cast<std::uint32_t>(chunks_.size() - 1), static_cast<std::uint32_t>(chunk.size)});
+  const std::uint32_t index = count_;
+  Reserve(std::size_t{index} + 1);
+  span_blocks_[SpanBlock(index)][index - SpanBlockStart(SpanBlock(index))] = {
+      static_cast<std::uint32_t>(chunks_.size() - 1), static_cast<std::uint32_t>(chunk.size)};
+  ++count_;
   chunk.size += text.size();
   char_count_ += text.size();
-  return static_cast<std::uint32_t>(spans_.size() - 1);
+  return index;
+}
+
+void StringPool::Reserve(std::size_t strings) {
+  // Indexes are 32 bits: Add refuses a string past that.
+  strings = std::min<std::size_t>(strings, std::numeric_limits<std::uint32_t>::max());
+  if (strings == 0) return;
+  const std::size_t needed = SpanBlock(static_cast<std::uint32_t>(strings - 1)) + 1;
+  while (span_blocks_.size() < needed) {
+    const std::size_t block = span_blocks_.size();
+    span_blocks_.push_back(std::make_unique_for_overwrite<Span[]>(
+        block == 0 ? kFirstSpans : kFirstSpans << (block - 1)));
+  }
 }
 
 std::uint32_t StringPool::AddShared(std::u16string_view text) {
