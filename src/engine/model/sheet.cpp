@@ -195,6 +195,19 @@ const Cell* Sheet::Find(std::int32_t row, std::int32_t column) const {
 std::optional<CellPos> Sheet::NextWithValue(CellPos from, CellPos last) const {
   if (from.row < 1) from = {1, 1};
   if (from.column < 1) from.column = 1;
+  if (last_next_ != nullptr && from.row == last_next_row_ && from.row <= last.row &&
+      from.column == last_next_->column + 1) {
+    // A walk asks for the next cell right after the one found last: go on along its row, and
+    // look the rows up again only once it is done.
+    for (const Cell* it = last_next_ + 1; it != last_next_end_ && it->column <= last.column; ++it) {
+      if (it->HasValue()) {
+        last_next_ = it;
+        return CellPos{from.row, it->column};
+      }
+    }
+    if (from.row >= last.row) return std::nullopt;
+    from = {from.row + 1, 1};
+  }
   const std::int32_t first_block = from.row >> kBlockShift;
   // A walk asks for the next cell right after the one it just read: start from the cached block.
   auto block = last_block_ != blocks_.end() && last_block_->first == first_block
@@ -216,6 +229,7 @@ std::optional<CellPos> Sheet::NextWithValue(CellPos from, CellPos last) const {
         if (it->HasValue()) {
           last_block_ = block;
           last_next_ = it;
+          last_next_end_ = end;
           last_next_row_ = row;
           return CellPos{row, it->column};
         }

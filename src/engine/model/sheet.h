@@ -196,6 +196,7 @@ class Sheet {
   Cell* last_put_ = nullptr;
   std::int32_t last_put_row_ = 0;
   mutable const Cell* last_next_ = nullptr;
+  mutable const Cell* last_next_end_ = nullptr;  // the end of its row's cells
   mutable std::int32_t last_next_row_ = 0;
 };
 

@@ -200,6 +200,17 @@ TEST(Sheet, NextWithValueSkipsEmptyPositionsAndFormattedCells) {
   }
   EXPECT_EQ(sheet.NextWithValue({1, 2}, {3, 16384}), (CellPos{2, 9}));
   EXPECT_EQ(sheet.NextWithValue({1, 2}, {3, 8}), std::nullopt);
+  // Right after the cell found last, within other bounds than the search that found it.
+  sheet.Append(2, Cell::Number(12, 1, 0));
+  const auto after_i2 = [&](CellPos last_cell) {
+    EXPECT_EQ(sheet.NextWithValue({2, 1}, {4, 16384}), (CellPos{2, 9}));
+    return sheet.NextWithValue({2, 10}, last_cell);
+  };
+  EXPECT_EQ(after_i2({4, 16384}), (CellPos{2, 12}));
+  EXPECT_EQ(after_i2({1, 16384}), std::nullopt);  // past the last row
+  EXPECT_EQ(after_i2({2, 11}), std::nullopt);     // past the last column
+  EXPECT_EQ(after_i2({4, 11}), (CellPos{4, 3}));
+  EXPECT_EQ(after_i2({4, 2}), std::nullopt);
 }
 
 TEST(Cell, ReferencesRoundTripAndNamePositionsPastTheGrid) {
