@@ -129,6 +129,7 @@ class Sheet {
   // in the grid (the caller checks). Used both by readers and by writes; cells in row-major
   // order go to the end of the store at once, others move what they must.
   void Put(std::int32_t row, const Cell& cell);
+  // What readers call: the same as Put, which needs no separate path for cells in order.
   void Append(std::int32_t row, const Cell& cell) { Put(row, cell); }
 
   // Drops every cell (the strings stay), for a reader that must store them again in order.
