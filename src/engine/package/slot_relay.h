@@ -26,20 +26,8 @@ class SlotRelay {
   SlotRelay& operator=(const SlotRelay&) = delete;
 
   // A free slot, waiting for the consumer to give one back; nullptr once cancelled.
-  Slot* TakeFree() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return cancelled_ || !free_.empty(); });
-    if (cancelled_) return nullptr;
-    Slot* slot = free_.front();
-    free_.pop_front();
-    return slot;
-  }
-
-  void HandOver(Slot* slot) {
-    std::lock_guard lock(mutex_);
-    full_.push_back(slot);
-    changed_.notify_all();
-  }
+  Slot* TakeFree() { return Take(free_, false); }
+  void HandOver(Slot* slot) { Put(full_, slot); }
 
   // The producer has handed over all it will.
   void Finish() {
@@ -50,20 +38,8 @@ class SlotRelay {
 
   // The next full slot, waiting for the producer; nullptr once the producer has finished and
   // every slot it handed over was taken, or once cancelled.
-  Slot* TakeFull() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return cancelled_ || finished_ || !full_.empty(); });
-    if (cancelled_ || full_.empty()) return nullptr;
-    Slot* slot = full_.front();
-    full_.pop_front();
-    return slot;
-  }
-
-  void GiveBack(Slot* slot) {
-    std::lock_guard lock(mutex_);
-    free_.push_back(slot);
-    changed_.notify_all();
-  }
+  Slot* TakeFull() { return Take(full_, true); }
+  void GiveBack(Slot* slot) { Put(free_, slot); }
 
   // Stops both sides: TakeFree and TakeFull answer nullptr from now on.
   void Cancel() {
@@ -73,6 +49,22 @@ class SlotRelay {
   }
 
  private:
+  Slot* Take(std::deque<Slot*>& from, bool until_finished) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock,
+                  [&] { return cancelled_ || (until_finished && finished_) || !from.empty(); });
+    if (cancelled_ || from.empty()) return nullptr;
+    Slot* slot = from.front();
+    from.pop_front();
+    return slot;
+  }
+
+  void Put(std::deque<Slot*>& to, Slot* slot) {
+    std::lock_guard lock(mutex_);
+    to.push_back(slot);
+    changed_.notify_all();
+  }
+
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Slot*> free_, full_;
