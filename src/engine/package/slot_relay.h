@@ -30,11 +30,7 @@ class SlotRelay {
   void HandOver(Slot* slot) { Put(full_, slot); }
 
   // The producer has handed over all it will.
-  void Finish() {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-    changed_.notify_all();
-  }
+  void Finish() { Raise(finished_); }
 
   // The next full slot, waiting for the producer; nullptr once the producer has finished and
   // every slot it handed over was taken, or once cancelled.
@@ -42,11 +38,7 @@ class SlotRelay {
   void GiveBack(Slot* slot) { Put(free_, slot); }
 
   // Stops both sides: TakeFree and TakeFull answer nullptr from now on.
-  void Cancel() {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-    changed_.notify_all();
-  }
+  void Cancel() { Raise(cancelled_); }
 
  private:
   Slot* Take(std::deque<Slot*>& from, bool until_finished) {
@@ -57,6 +49,12 @@ class SlotRelay {
     Slot* slot = from.front();
     from.pop_front();
     return slot;
+  }
+
+  void Raise(bool& flag) {
+    std::lock_guard lock(mutex_);
+    flag = true;
+    changed_.notify_all();
   }
 
   void Put(std::deque<Slot*>& to, Slot* slot) {
