@@ -1,9 +1,11 @@
 // Decimal digits of a double as the application keeps them (15 significant digits), rounding
 // half away from zero, and the General number format built on them.
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "engine/numfmt/format_code.h"
 
@@ -45,6 +47,75 @@ void KeepDigits(Decimal& d, int keep) {
   StripTrailingZeros(d);
 }
 
+// Reads "d.ddde[+-]xx" from to_chars into `out`, trailing zeros dropped.
+void ReadDigits(const char* p, const char* end, Decimal& out) {
+  int n = 0;
+  out.digit[n++] = *p++;
+  if (p < end && *p == '.') ++p;
+  while (p < end && *p != 'e' && n < static_cast<int>(sizeof out.digit)) out.digit[n++] = *p++;
+  int exponent = 0;
+  if (p < end && *p == 'e') {
+    ++p;
+    std::from_chars(*p == '+' ? p + 1 : p, end, exponent);
+  }
+  out.count = n;
+  out.point = exponent + 1;
+  StripTrailingZeros(out);
+}
+
+// Powers of ten up to the largest one a long double of 64 bits holds exactly (5^27 < 2^63).
+constexpr int kExactPowers = 28;
+constexpr auto kPowersOfTen = [] {
+  std::array<long double, kExactPowers> powers{};
+  long double power = 1;
+  for (long double& p : powers) {
+    p = power;
+    power *= 10;
+  }
+  return powers;
+}();
+
+// The 15 digits of `value` (positive, not a whole number, below 10^15) the quick way where one
+// can be sure of them: `value` times the power of ten that leaves 15 digits before the point,
+// rounded to a whole number. In a 64-bit significand the product is off by under 2^-64 of it,
+// less than 6e-5 below 10^15, so the rounding is sure unless the part past the point lies that
+// close to a half; then, and for a power of ten past the exact ones, it answers false.
+bool ScaledDigits(double value, Decimal& out) {
+  if constexpr (std::numeric_limits<long double>::digits < 64) {
+    return false;
+  } else {
+    // The decade of `value` from its binary exponent: this one or the next, which the digit
+    // count below tells apart.
+    int exponent = static_cast<int>(std::floor((std::ilogb(value)) * 0.30102999566398120));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const int scale = 14 - exponent;
+      if (scale < 0 || scale >= kExactPowers) return false;
+      const long double scaled = static_cast<long double>(value) * kPowersOfTen[scale];
+      const long double whole = std::floor(scaled);
+      const long double part = scaled - whole;
+      if (std::fabs(part - 0.5L) < 1e-4L) return false;
+      auto digits = static_cast<std::uint64_t>(whole) + (part > 0.5L ? 1 : 0);
+      if (digits > 1000000000000000u) {
+        ++exponent;
+        continue;
+      }
+      if (digits == 1000000000000000u) {  // rounded up into the next decade
+        digits /= 10;
+        ++exponent;
+      }
+      for (int i = 14; i >= 0; --i) {
+        out.digit[i] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+      }
+      out.count = 15;
+      out.point = exponent + 1;
+      StripTrailingZeros(out);
+      return true;
+    }
+    return false;
+  }
+}
+
 }  // namespace
 
 void ToDecimal15(double value, Decimal& out) {
@@ -67,22 +138,11 @@ void ToDecimal15(double value, Decimal& out) {
     StripTrailingZeros(out);
     return;
   }
+  if (ScaledDigits(value, out)) return;
   char buf[40];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-  // "d.dddddddddddddde[+-]xx"
-  const char* p = buf;
-  int n = 0;
-  out.digit[n++] = *p++;
-  if (p < res.ptr && *p == '.') ++p;
-  while (p < res.ptr && *p != 'e') out.digit[n++] = *p++;
-  int exponent = 0;
-  if (p < res.ptr) {
-    ++p;
-    std::from_chars(*p == '+' ? p + 1 : p, res.ptr, exponent);
-  }
-  out.count = n;
-  out.point = exponent + 1;
-  StripTrailingZeros(out);
+  const auto rounded =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  ReadDigits(buf, rounded.ptr, out);
 }
 
 void RoundToDecimals(Decimal& d, int decimals) {

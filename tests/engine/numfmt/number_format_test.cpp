@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -278,6 +282,49 @@ TEST(NumberFormatCompile, CodesLongerThan255CharactersAreRefusedAndShowAsGeneral
     EXPECT_EQ(error.offset, 255u);
     f.RenderNumber(1234.5, DateSystem::k1900, out);
     EXPECT_EQ(ToUtf8(out), "1234.5");
+  }
+}
+
+// A value keeps 15 significant digits, rounded from its exact binary value, however they are
+// found: the quick way by scaling, which must give way near a half, or digit conversion.
+TEST(NumberFormatNumbers, FifteenSignificantDigitsAreTheCorrectlyRoundedOnes) {
+  NumberFormat f;
+  ASSERT_TRUE(NumberFormat::Compile(u"0.00000000000000E+00", f));
+  std::mt19937_64 random(2026);
+  std::vector<double> values = {5e-324,
+                                2.2250738585072014e-308,
+                                1e-13,
+                                0.1,
+                                1.0000000000000002,
+                                0.99999999999999989,
+                                123456.78,
+                                999999999999999.88,
+                                1e15 + 5,
+                                0.30000000000000004,
+                                1.7976931348623157e308};
+  std::uniform_real_distribution<double> unit(1.0, 10.0);
+  for (int i = 0; i < 20000; ++i) {
+    // Bit patterns cover every magnitude; full-precision values every decade the quick way
+    // takes; short decimals the common case; sixteen digits ending in 5 lie next to a half.
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) values.push_back(value);
+    const int decade = static_cast<int>(random() % 32) - 16;
+    values.push_back(unit(random) * std::pow(10.0, decade));
+    values.push_back(static_cast<double>(static_cast<std::int64_t>(random() % 100000000)) /
+                     std::pow(10.0, static_cast<int>(random() % 12)));
+    const std::string tie = std::to_string(100000000000000u + random() % 900000000000000u) + "5e" +
+                            std::to_string(decade - 15);
+    values.push_back(std::strtod(tie.c_str(), nullptr));
+  }
+  std::u16string out;
+  for (const double value : values) {
+    if (value == 0) continue;
+    char expected[40];
+    std::snprintf(expected, sizeof expected, "%.14E", value);
+    f.RenderNumber(value, DateSystem::k1900, out);
+    ASSERT_EQ(ToUtf8(out), expected) << value;
   }
 }
 
