@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
 
 #include "engine/server/open_workbook.h"
+#include "engine/server/text_ahead.h"
 #include "platform/failure.h"
 #include "platform/text.h"
 
@@ -43,6 +45,10 @@ constexpr std::int32_t kFailureSubscript = 9;
 constexpr std::int32_t kFailureNotSupported = 438;
 constexpr std::int32_t kFailureObjectDefined = 1004;
 constexpr std::int32_t kFailureDisconnected = 462;
+
+// A sheet of fewer cells is read without rendering ahead: a thread would cost more than it saves,
+// and a batch of small workbooks keeps both cores busy with workbooks anyway.
+constexpr std::size_t kTextAheadCells = 64 * 1024;
 
 [[noreturn]] void FailQuit() {
   throw Failure(
@@ -100,6 +106,10 @@ SheetKind PortKind(model::SheetKind kind) {
 
 EmbeddedSheet::EmbeddedSheet(std::shared_ptr<detail::WorkbookCore> core, model::Sheet* sheet)
     : core_(std::move(core)), sheet_(sheet) {}
+
+EmbeddedSheet::~EmbeddedSheet() = default;
+
+void EmbeddedSheet::StopTextAhead() { ahead_.reset(); }
 
 void EmbeddedSheet::CheckOpen() const {
   if (!core_->instance->open) FailQuit();
@@ -188,19 +198,37 @@ bool EmbeddedSheet::IsHidden() {
 
 model::Sheet& EmbeddedSheet::model() {
   CheckOpen();
+  StopTextAhead();
   return *sheet_;
 }
 
 std::u16string EmbeddedSheet::CellText(CellPosition cell) {
   CheckPosition(cell, "Text");
   return WithinMemory(u"show a cell's text", [&] {
-    model::DisplayedText(*core_->book, *sheet_, sheet_->Find(cell.row, cell.column), text_);
+    if (!ahead_started_ && sheet_->CellCount() >= kTextAheadCells) {
+      // Once for the sheet: a walk reads it from its first cell, in order, just once.
+      ahead_started_ = true;
+      try {
+        ahead_ = std::make_unique<TextAhead>(*core_->book, *sheet_, cell.row);
+      } catch (const std::system_error&) {
+        // No second thread: every text is rendered here.
+      } catch (const std::bad_alloc&) {
+        // Nor memory for the copy of the styles it takes.
+      }
+    }
+    const model::Cell* found = sheet_->Find(cell.row, cell.column);
+    if (ahead_ && found != nullptr && found->type == model::CellType::kNumber &&
+        ahead_->Take(cell.row, cell.column, text_)) {
+      return text_;
+    }
+    model::DisplayedText(*core_->book, *sheet_, found, text_);
     return text_;
   });
 }
 
 void EmbeddedSheet::SetCellValue(CellPosition cell, std::u16string_view value) {
   CheckPosition(cell, "Value");
+  StopTextAhead();
   WithinMemory(u"store a cell's value", [&] {
     const model::Cell* existing = sheet_->Find(cell.row, cell.column);
     const std::uint32_t style = existing != nullptr ? existing->style : 0;
@@ -215,6 +243,7 @@ void EmbeddedSheet::SetCellValue(CellPosition cell, std::u16string_view value) {
 
 void EmbeddedSheet::SetCellNumberFormat(CellPosition cell, std::u16string_view code) {
   CheckPosition(cell, "NumberFormat");
+  StopTextAhead();
   if (code != valid_code_) {
     numfmt::NumberFormat compiled;
     numfmt::CompileError error;
@@ -325,7 +354,12 @@ std::shared_ptr<Sheet> EmbeddedWorkbook::Add(const std::shared_ptr<Sheet>& befor
 
 model::Workbook& EmbeddedWorkbook::model() {
   CheckOpen();
+  StopTextAhead();
   return *core_->book;
+}
+
+void EmbeddedWorkbook::StopTextAhead() {
+  for (const auto& sheet : sheets_) sheet->StopTextAhead();
 }
 
 // ---- EmbeddedApplication ----
@@ -368,6 +402,7 @@ void EmbeddedApplication::Quit() {
   if (!state_->open) return;  // a second Quit does nothing
   state_->open = false;
   state_->visible = false;
+  for (const auto& workbook : workbooks_) workbook->StopTextAhead();
   workbooks_.clear();
   if (auto server = server_.lock()) {
     auto& list = server->visible;

@@ -12,7 +12,8 @@
 // records that one's name and its formula cells without a stored result
 // (model::Workbook::results_source()): the run opens the workbook it reads first, then adds the
 // one that receives its results.
-// Everything is single-threaded: call from one thread only.
+// Call from one thread only. (Reading a large sheet starts a thread of the engine's own that
+// formats its numbers ahead of the reads; see TextAhead.)
 #pragma once
 
 #include <functional>
@@ -27,6 +28,7 @@ namespace brintova::engine {
 
 class EmbeddedApplication;
 class EmbeddedWorkbook;
+class TextAhead;
 
 namespace detail {
 struct InstanceState;
@@ -37,6 +39,7 @@ struct WorkbookCore;
 class EmbeddedSheet : public Sheet {
  public:
   EmbeddedSheet(std::shared_ptr<detail::WorkbookCore> core, model::Sheet* sheet);
+  ~EmbeddedSheet() override;
 
   SheetKind Kind() override;
   std::u16string Name() override;
@@ -54,6 +57,8 @@ class EmbeddedSheet : public Sheet {
   bool IsHidden();  // hidden or very hidden
   // The model behind the sheet, for a writer. Throws Failure once the instance has quit.
   model::Sheet& model();
+  // Stops rendering texts ahead: the sheet's cells are about to change.
+  void StopTextAhead();
 
  private:
   void CheckOpen() const;
@@ -71,6 +76,10 @@ class EmbeddedSheet : public Sheet {
   std::uint32_t formatted_from_ = 0;
   std::uint32_t formatted_style_ = 0;
   std::u16string formatted_code_;
+  // The texts of number cells rendered ahead of a walk, started by the first text read from a
+  // large sheet; destroyed before anything writes to the sheet.
+  std::unique_ptr<TextAhead> ahead_;
+  bool ahead_started_ = false;
 };
 
 class EmbeddedWorkbook : public Workbook, public SheetCollection {
@@ -89,6 +98,8 @@ class EmbeddedWorkbook : public Workbook, public SheetCollection {
 
   // The model behind the workbook, for a writer. Throws Failure once the instance has quit.
   model::Workbook& model();
+  // Stops every sheet's rendering ahead (EmbeddedSheet::StopTextAhead).
+  void StopTextAhead();
 
  private:
   void CheckOpen() const;
