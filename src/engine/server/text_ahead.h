@@ -46,7 +46,9 @@ class TextAhead {
     std::uint32_t begin;  // in Chunk::texts
     std::uint32_t size;
   };
-  struct Chunk {
+  // A line of its own for each chunk: the thread fills one while the walk reads another, and
+  // sharing a cache line made each wait on the other.
+  struct alignas(64) Chunk {
     std::int32_t last_row = 0;
     std::vector<Text> texts;  // in row and column order
     std::u16string characters;
