@@ -2,9 +2,13 @@
 // sheet: a few batches go round between the two, so memory stays flat however large the part.
 #include "engine/package/cell_handoff.h"
 
+#include <cmath>
 #include <exception>
 #include <system_error>
 #include <thread>
+
+#include "engine/package/number_text.h"
+#include "engine/package/xml_reader.h"
 
 namespace brintova::engine::package {
 
@@ -38,6 +42,37 @@ void CellHandoff::PutText(std::int32_t row, model::Cell cell, std::u16string_vie
   if (filling_->cells.size() >= kBatchCells) HandOver();
 }
 
+void CellHandoff::PutNumber(std::int32_t row, model::Cell cell, std::string_view text) {
+  if (relay_ == nullptr) {
+    StoreNumber(row, cell, text);
+    return;
+  }
+  // Reading the number is left to the storing side: on a part that is mostly numbers it is a
+  // tenth of the parsing thread's work, and that thread is the one the other waits for.
+  cell.index = static_cast<std::uint32_t>(filling_->numbers.size());
+  filling_->numbers.append(text);
+  filling_->cells.push_back({row, static_cast<std::uint32_t>(text.size()), cell});
+  if (filling_->cells.size() >= kBatchCells) HandOver();
+}
+
+void CellHandoff::StoreNumber(std::int32_t row, model::Cell cell, std::string_view text) {
+  const std::optional<double> number = ParseNumberText(text);
+  if (!number) {
+    // A loosely written file: what it says is kept as text.
+    std::u16string owned;
+    AppendUtf8(owned, text);
+    model::CutCellText(owned);
+    cell.type = model::CellType::kOwnedString;
+    cell.index = sheet_.strings().Add(owned);
+  } else if (!std::isfinite(*number)) {
+    cell.type = model::CellType::kError;
+    cell.error = model::ErrorValue::kNum;
+  } else {
+    cell.number = *number;
+  }
+  sheet_.Append(row, cell);
+}
+
 void CellHandoff::HandOver() {
   relay_->HandOver(filling_);
   filling_ = relay_->TakeFree();
@@ -46,7 +81,12 @@ void CellHandoff::HandOver() {
 
 void CellHandoff::Store(Batch& batch) {
   const std::u16string_view texts(batch.texts);
+  const std::string_view numbers(batch.numbers);
   for (Pending& pending : batch.cells) {
+    if (pending.cell.type == model::CellType::kNumber && pending.text_size != 0) {
+      StoreNumber(pending.row, pending.cell, numbers.substr(pending.cell.index, pending.text_size));
+      continue;
+    }
     if (pending.cell.type == model::CellType::kOwnedString) {
       pending.cell.index =
           sheet_.strings().Add(texts.substr(pending.cell.index, pending.text_size));
@@ -55,6 +95,7 @@ void CellHandoff::Store(Batch& batch) {
   }
   batch.cells.clear();
   batch.texts.clear();
+  batch.numbers.clear();
 }
 
 void CellHandoff::RunAlongside(const std::function<void()>& read) {

@@ -25,6 +25,9 @@ class CellHandoff {
   void Put(std::int32_t row, const model::Cell& cell);
   // Stores a kOwnedString cell with its text, which goes into the sheet's own strings.
   void PutText(std::int32_t row, model::Cell cell, std::u16string_view text);
+  // Stores a kNumber cell from the text of its value (not empty), read on the storing side: a
+  // number, #NUM! for one too large, or the text itself as an owned string when it is none.
+  void PutNumber(std::int32_t row, model::Cell cell, std::string_view text);
 
   // Runs `read`, which stores through Put and PutText, on a thread of its own while this thread
   // fills the sheet with what it hands over; returns once both are done. A failure on either
@@ -38,15 +41,19 @@ class CellHandoff {
  private:
   struct Pending {
     std::int32_t row;
-    std::uint32_t text_size;  // kOwnedString: the text's length; its start is in cell.index
+    // kOwnedString: the text's length, its start in cell.index (in Batch::texts); kNumber: the
+    // same for the number's text (in Batch::numbers), or 0 for a value already read.
+    std::uint32_t text_size;
     model::Cell cell;
   };
   struct Batch {
     std::vector<Pending> cells;
     std::u16string texts;
+    std::string numbers;
   };
   void HandOver();
   void Store(Batch& batch);
+  void StoreNumber(std::int32_t row, model::Cell cell, std::string_view text);
 
   model::Sheet& sheet_;
   SlotRelay<Batch>* relay_ = nullptr;  // set while cells go across in batches

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/package/cell_handoff.h"
+#include "engine/package/number_text.h"
 #include "engine/package/read_error.h"
 #include "engine/package/shared_strings_part.h"
 #include "engine/package/xml_reader.h"
@@ -40,28 +41,6 @@ ValueType ParseType(const char* t) {
   if (v == "e") return ValueType::kError;
   if (v == "d") return ValueType::kIsoDate;
   return ValueType::kNumber;  // "n" and anything unknown
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() &&
-         (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r')) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() &&
-         (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r')) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
-
-std::optional<double> ParseNumber(std::string_view text) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec == std::errc::result_out_of_range) return HUGE_VAL;  // shown as #NUM!
-  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
 }
 
 // An attribute's text in a message, cut short: a file may write anything there.
@@ -235,18 +214,12 @@ class WorksheetHandler : public XmlHandler {
     switch (type_) {
       case ValueType::kNumber: {
         if (value_.empty()) break;
-        const auto number = ParseNumber(value_);
-        if (!number) {
-          Owned(column, value_);  // a loosely written file: keep what it says as text
-        } else if (!std::isfinite(*number)) {
-          Put(Cell::Error(column, model::ErrorValue::kNum, style_));
-        } else {
-          Put(Cell::Number(column, *number, style_));
-        }
+        CountCell();
+        cells_.PutNumber(cell_row_, Cell::Number(column, 0, style_), value_);
         return;
       }
       case ValueType::kSharedString: {
-        const auto index = ParseNumber(value_);
+        const auto index = ParseNumberText(value_);
         if (!index) break;
         const double i = *index;
         // An index past the table shows as an empty string rather than failing the workbook.
@@ -270,17 +243,17 @@ class WorksheetHandler : public XmlHandler {
         return;
       }
       case ValueType::kBoolean: {
-        const std::string_view v = Trim(value_);
+        const std::string_view v = TrimXmlSpace(value_);
         if (v.empty()) break;
         // Any number but zero is TRUE, as the application reads it.
-        const auto number = ParseNumber(v);
+        const auto number = ParseNumberText(v);
         Put(Cell::Boolean(column, number ? *number != 0 : (v == "true" || v == "TRUE"), style_));
         return;
       }
       case ValueType::kError: {
         if (value_.empty()) break;
         std::u16string text;
-        AppendUtf8(text, Trim(value_));
+        AppendUtf8(text, TrimXmlSpace(value_));
         model::CutCellText(text);
         if (const auto error = numfmt::ParseErrorText(text)) {
           Put(Cell::Error(column, *error, style_));
@@ -291,7 +264,7 @@ class WorksheetHandler : public XmlHandler {
       }
       case ValueType::kIsoDate: {
         if (value_.empty()) break;
-        if (const auto serial = SerialFromIsoDate(Trim(value_), book_.date1904())) {
+        if (const auto serial = SerialFromIsoDate(TrimXmlSpace(value_), book_.date1904())) {
           Put(Cell::Number(column, *serial, style_));
         } else {
           Owned(column, value_);

@@ -246,14 +246,18 @@ TEST(XlsxReader, AMillionDistinctStylesLoadAndRender) {
 // do, and a failure on the parsing side still names the part, its line and the cell.
 TEST(XlsxReader, ALargePartReadAlongsideGivesWhatASmallOneDoes) {
   constexpr int kRows = 20000;  // about 5 MB of XML, so many batches of cells go across
-  const auto row_xml = [](int r) {
+  // Numbers written loosely, which the storing side reads: spaces and a plus, one too large, a
+  // text that is no number, leading zeros.
+  const char* const loose[] = {" +7 ", "1e999", "12 apples", "-0012"};
+  const auto row_xml = [&](int r) {
     const std::string n = std::to_string(r);
     return "<row r=\"" + n + "\"><c r=\"A" + n + "\" s=\"1\"><v>" + n + ".25</v></c>" + "<c r=\"B" +
            n + "\" t=\"s\"><v>" + std::to_string(r % 3) + "</v></c>" + "<c r=\"C" + n +
            "\" t=\"inlineStr\"><is><t>in " + n + "</t></is></c>" + "<c r=\"D" + n +
            "\" t=\"str\"><f>X</f><v>f_x0041_" + n + "</v></c>" + "<c r=\"E" + n +
            "\" t=\"e\"><v>oops " + n + "</v></c>" + "<c r=\"F" + n + "\"><f>1+1</f></c><c r=\"G" +
-           n + "\" s=\"1\"/>" + "<c r=\"H" + n + "\" t=\"e\"><v>#DIV/0!</v></c></row>\n";
+           n + "\" s=\"1\"/>" + "<c r=\"H" + n + "\" t=\"e\"><v>#DIV/0!</v></c>" + "<c r=\"I" + n +
+           "\"><v>" + loose[r % 4] + "</v></c></row>\n";
   };
   std::string rows;
   for (int r = 1; r <= kRows; ++r) rows += row_xml(r);
@@ -261,12 +265,12 @@ TEST(XlsxReader, ALargePartReadAlongsideGivesWhatASmallOneDoes) {
   const auto large = ReadEntries(MinimalWorkbook(rows, kStyles, kSharedStrings));
   ASSERT_TRUE(large.ok()) << large.error.description;
   const model::Sheet& sheet = large.workbook->sheet(0);
-  EXPECT_EQ(sheet.CellCount(), 8u * kRows);
+  EXPECT_EQ(sheet.CellCount(), 9u * kRows);
   EXPECT_EQ(large.workbook->formulas_without_result(), static_cast<std::uint64_t>(kRows));
-  for (const int r : {1, 512, 513, 9999, kRows}) {
+  for (const int r : {1, 512, 513, 9999, 10002, kRows}) {
     const auto small = ReadEntries(MinimalWorkbook(row_xml(r), kStyles, kSharedStrings));
     ASSERT_TRUE(small.ok()) << small.error.description;
-    for (int column = 1; column <= 8; ++column) {
+    for (int column = 1; column <= 9; ++column) {
       std::u16string expected;
       model::DisplayedText(*small.workbook, small.workbook->sheet(0),
                            small.workbook->sheet(0).Find(r, column), expected);
@@ -275,6 +279,11 @@ TEST(XlsxReader, ALargePartReadAlongsideGivesWhatASmallOneDoes) {
   }
   EXPECT_EQ(TextAt(large, kRows, 3), "in " + std::to_string(kRows));
   EXPECT_EQ(TextAt(large, kRows, 4), "fA" + std::to_string(kRows));
+  EXPECT_EQ(TextAt(large, 1, 9), "#NUM!");
+  EXPECT_EQ(sheet.Find(1, 9)->type, model::CellType::kError);  // not an infinite number
+  EXPECT_EQ(TextAt(large, 10002, 9), "12 apples");
+  EXPECT_EQ(TextAt(large, 9999, 9), "-12");
+  EXPECT_EQ(TextAt(large, kRows, 9), "7");
 
   std::string damaged = rows;
   const std::string cell = "<c r=\"A15000\" s=\"1\"><v>15000.25</v>";
