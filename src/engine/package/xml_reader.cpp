@@ -188,7 +188,12 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
   auto& context = *static_cast<Context*>(data);
   Advance(context);
-  Guard(context, [&] { context.handler->End(Split(name, context.root_namespace).local); });
+  // An end tag names the element its start tag opened, whose local name the path holds.
+  const std::string* local = context.path.local();
+  Guard(context, [&] {
+    context.handler->End(local != nullptr ? std::string_view(*local)
+                                          : Split(name, context.root_namespace).local);
+  });
   context.path.Pop();
 }
 

@@ -54,6 +54,12 @@ class XmlPath {
   // True when the open elements begin with `names`, each in the root's namespace.
   bool Within(std::initializer_list<std::string_view> names) const;
 
+  // The local name of the element being handled, when it lies no deeper than the levels kept;
+  // nullptr below them.
+  const std::string* local() const {
+    return depth_ > 0 && depth_ <= kTracked ? &levels_[depth_ - 1].local : nullptr;
+  }
+
   // Where the event being handled (a start tag, say) lies in the part's bytes.
   long long event_offset() const { return event_offset_; }
   int event_size() const { return event_size_; }
