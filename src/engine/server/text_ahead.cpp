@@ -49,12 +49,15 @@ void TextAhead::Render(model::Sheet::RowIterator row, model::Sheet::RowIterator 
 
 bool TextAhead::Take(std::int32_t row, std::int32_t column, std::u16string& out) {
   if (stopped_) return false;
-  while (current_ == nullptr || row > current_->last_row) {
+  if (current_ == nullptr || row > current_->last_row) {
     if (current_ != nullptr) relay_.GiveBack(current_);
     current_ = relay_.TakeFull();
     next_ = 0;
-    if (current_ == nullptr) {
+    // A read past the next chunk is no walk in order (a jump to the end of the sheet, say):
+    // waiting for every chunk up to it would cost more than rendering the one text here.
+    if (current_ == nullptr || row > current_->last_row) {
       stopped_ = true;
+      relay_.Cancel();
       return false;
     }
   }

@@ -30,8 +30,8 @@ class TextAhead {
 
   // The displayed text of the number cell at (row, column) into `out`, when it was rendered
   // ahead: true. False for a cell behind the walk so far, one that is not a number, and once the
-  // thread has stopped; the caller then renders the text itself. Waits for the thread when it has
-  // not come as far as `row` yet.
+  // thread has stopped; the caller then renders the text itself. Waits for the thread to finish
+  // the chunk after the one read last; a read past that chunk stops the thread for good.
   bool Take(std::int32_t row, std::int32_t column, std::u16string& out);
 
   // Cells rendered in one chunk (about; a chunk holds whole rows), and chunks in flight: the

@@ -125,9 +125,22 @@ TEST(TextAhead, ReadsThatSkipAboutFromTheStartStillMatch) {
       ++at.row;
     }
   }
-  // A read behind the walk (the first cells again) is rendered on the spot.
+  // A read behind the walk (the first cells again) is rendered on the spot, and so is one that
+  // jumps far ahead of it, as a window scrolled to the end of the sheet does.
   ASSERT_EQ(large.sheet->CellText({1, 1}), shown.at({1, 1}));
   ASSERT_EQ(large.sheet->CellText({kRows, kColumns}), shown.at({kRows, kColumns}));
+}
+
+TEST(TextAhead, AJumpFarAheadStopsRenderingAndReadsOnAsTheCellsShow) {
+  LargeSheet large;
+  const auto shown = large.Shown();
+  ASSERT_EQ(large.sheet->CellText({1, 1}), shown.at({1, 1}));
+  ASSERT_EQ(large.sheet->CellText({kRows, kColumns}), shown.at({kRows, kColumns}));
+  for (std::int32_t row = 2; row <= kRows; row += 11) {
+    for (std::int32_t column = 1; column <= kColumns; column += 7) {
+      ASSERT_EQ(large.sheet->CellText({row, column}), shown.at({row, column}));
+    }
+  }
 }
 
 TEST(TextAhead, AWriteToTheSheetIsSeenByTheNextRead) {
