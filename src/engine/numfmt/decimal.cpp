@@ -86,7 +86,7 @@ bool ScaledDigits(double value, Decimal& out) {
   } else {
     // The decade of `value` from its binary exponent: this one or the next, which the digit
     // count below tells apart.
-    int exponent = static_cast<int>(std::floor((std::ilogb(value)) * 0.30102999566398120));
+    int exponent = static_cast<int>(std::floor(std::ilogb(value) * 0.30102999566398120));
     for (int attempt = 0; attempt < 2; ++attempt) {
       const int scale = 14 - exponent;
       if (scale < 0 || scale >= kExactPowers) return false;

@@ -43,7 +43,7 @@ class TextAhead {
   struct Text {
     std::int32_t row;
     std::int32_t column;
-    std::uint32_t begin;  // in Chunk::texts
+    std::uint32_t begin;  // in Chunk::characters
     std::uint32_t size;
   };
   // A line of its own for each chunk: the thread fills one while the walk reads another, and
