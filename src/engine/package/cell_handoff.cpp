@@ -30,16 +30,21 @@ void CellHandoff::Put(std::int32_t row, const model::Cell& cell) {
   if (filling_->cells.size() >= kBatchCells) HandOver();
 }
 
+template <typename Buffer, typename Text>
+void CellHandoff::Queue(std::int32_t row, model::Cell cell, Buffer& buffer, Text text) {
+  cell.index = static_cast<std::uint32_t>(buffer.size());
+  buffer.append(text);
+  filling_->cells.push_back({row, static_cast<std::uint32_t>(text.size()), cell});
+  if (filling_->cells.size() >= kBatchCells) HandOver();
+}
+
 void CellHandoff::PutText(std::int32_t row, model::Cell cell, std::u16string_view text) {
   if (relay_ == nullptr) {
     cell.index = sheet_.strings().Add(text);
     sheet_.Append(row, cell);
     return;
   }
-  cell.index = static_cast<std::uint32_t>(filling_->texts.size());
-  filling_->texts.append(text);
-  filling_->cells.push_back({row, static_cast<std::uint32_t>(text.size()), cell});
-  if (filling_->cells.size() >= kBatchCells) HandOver();
+  Queue(row, cell, filling_->texts, text);
 }
 
 void CellHandoff::PutNumber(std::int32_t row, model::Cell cell, std::string_view text) {
@@ -49,10 +54,7 @@ void CellHandoff::PutNumber(std::int32_t row, model::Cell cell, std::string_view
   }
   // Reading the number is left to the storing side: on a part that is mostly numbers it is a
   // tenth of the parsing thread's work, and that thread is the one the other waits for.
-  cell.index = static_cast<std::uint32_t>(filling_->numbers.size());
-  filling_->numbers.append(text);
-  filling_->cells.push_back({row, static_cast<std::uint32_t>(text.size()), cell});
-  if (filling_->cells.size() >= kBatchCells) HandOver();
+  Queue(row, cell, filling_->numbers, text);
 }
 
 void CellHandoff::StoreNumber(std::int32_t row, model::Cell cell, std::string_view text) {

@@ -51,6 +51,10 @@ class CellHandoff {
     std::u16string texts;
     std::string numbers;
   };
+  // Queues a cell whose text goes across in `buffer` of the batch being filled: the text's start
+  // in cell.index, its length beside the cell.
+  template <typename Buffer, typename Text>
+  void Queue(std::int32_t row, model::Cell cell, Buffer& buffer, Text text);
   void HandOver();
   void Store(Batch& batch);
   void StoreNumber(std::int32_t row, model::Cell cell, std::string_view text);
