@@ -25,16 +25,18 @@ std::string DeflateBlock(const std::string& block, const std::string& dictionary
     deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(dictionary.data()),
                          static_cast<uInt>(dictionary.size()));
   }
-  std::string out(deflateBound(&z, static_cast<uLong>(block.size())) + 16, '\0');
+  // Room for the bound and a flush marker, so that zlib never runs out of it here; left as it
+  // comes, since zlib writes what is kept, which is then copied out at its size (a sixth of
+  // the room on sheet XML).
+  const std::size_t room = deflateBound(&z, static_cast<uLong>(block.size())) + 16;
+  const std::unique_ptr<char[]> out(new char[room]);
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
   z.avail_in = static_cast<uInt>(block.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.get());
+  z.avail_out = static_cast<uInt>(room);
   const int status = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
-  // The output buffer holds the bound and a flush marker: zlib never runs out of room here.
   if (status != (last ? Z_STREAM_END : Z_OK) || z.avail_in != 0) throw std::bad_alloc();
-  out.resize(z.total_out);
-  return out;
+  return std::string(out.get(), z.total_out);
 }
 
 }  // namespace
@@ -95,7 +97,6 @@ void BlockDeflater::Submit(bool last) {
 void BlockDeflater::Collect() {
   Piece piece = running_.front().get();
   running_.pop_front();
-  piece.bytes.shrink_to_fit();  // made with room for the worst case
   result_.pieces.push_back(std::move(piece.bytes));
   result_.crc = static_cast<std::uint32_t>(
       crc32_combine(result_.crc, piece.crc, static_cast<z_off_t>(piece.size)));
@@ -106,7 +107,6 @@ DeflatedPart BlockDeflater::Finish() {
   if (running_.empty() && result_.size == 0) {
     // One block (or none: an empty final block) is not worth a thread.
     result_.pieces.push_back(DeflateBlock(pending_, {}, single_block_level_, true));
-    result_.pieces.back().shrink_to_fit();
     result_.crc = static_cast<std::uint32_t>(crc32(
         0, reinterpret_cast<const Bytef*>(pending_.data()), static_cast<uInt>(pending_.size())));
     result_.size = pending_.size();
