@@ -38,8 +38,10 @@ std::uint32_t StringPool::Add(std::u16string_view text) {
   Chunk& chunk = chunks_.back();
   std::copy(text.begin(), text.end(), chunk.text.get() + chunk.size);
   const std::uint32_t index = count_;
-  Reserve(std::size_t{index} + 1);
-  span_blocks_[SpanBlock(index)][index - SpanBlockStart(SpanBlock(index))] = {
+  const std::size_t block = SpanBlock(index);
+  // A new block of spans only when the string is the first past the blocks there are.
+  if (block >= span_blocks_.size()) Reserve(std::size_t{index} + 1);
+  span_blocks_[block][index - SpanBlockStart(block)] = {
       static_cast<std::uint32_t>(chunks_.size() - 1), static_cast<std::uint32_t>(chunk.size)};
   ++count_;
   chunk.size += text.size();
